@@ -31,8 +31,8 @@ void printItems(const std::vector<StatusMenuModel::Item>& items, int depth) {
       line += "id=" + quoted(item.id) + " text=" + quoted(item.text);
       if (item.detail) line += " detail=" + quoted(item.detail);
       if (item.icon) line += " icon=" + quoted(item.icon);
-      line += flag("checked", item.checked) + flag("bold", item.bold) +
-              flag("ready", item.ready) + flag("disabled", item.disabled);
+      line += flag("checked", item.checked) + flag("bold", item.bold) + flag("ready", item.ready) +
+              flag("disabled", item.disabled);
       if (item.children) line += " children=" + std::to_string(item.children->size());
     }
     std::printf("%s\n", line.c_str());

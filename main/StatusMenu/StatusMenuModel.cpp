@@ -55,7 +55,8 @@ Shape Item::shape() const {
 
 Shape shapeOf(const std::vector<Item>& items) {
   Shape out;
-  for (const Item& item : items) appendShape(item, out);
+  for (const Item& item : items)
+    appendShape(item, out);
   return out;
 }
 

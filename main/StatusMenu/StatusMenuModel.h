@@ -21,15 +21,15 @@ struct StatusMenuModel {
   // even empty, makes a submenu. Absent text differs from empty text, and flags keep three
   // states (absent counts as false wherever a flag is read).
   struct Item {
-    std::optional<std::string> id;
-    std::optional<std::string> text;
-    std::optional<std::string> detail;
-    std::optional<std::string> icon;
-    std::optional<bool> checked;
-    std::optional<bool> bold;
-    std::optional<bool> ready;
-    std::optional<std::vector<Item>> children;
-    std::optional<bool> disabled;
+    std::optional<std::string> id{};
+    std::optional<std::string> text{};
+    std::optional<std::string> detail{};
+    std::optional<std::string> icon{};
+    std::optional<bool> checked{};
+    std::optional<bool> bold{};
+    std::optional<bool> ready{};
+    std::optional<std::vector<Item>> children{};
+    std::optional<bool> disabled{};
 
     // Pre-order ids of this item and all its descendants.
     Shape shape() const;
@@ -38,11 +38,11 @@ struct StatusMenuModel {
     friend bool operator==(const Item& a, const Item& b);
   };
 
-  std::string title;
-  std::string tooltip;
-  std::vector<Item> items;
-  std::optional<std::string> shareText;
-  std::optional<std::string> iconStyle;
+  std::string title{};
+  std::string tooltip{};
+  std::vector<Item> items{};
+  std::optional<std::string> shareText{};
+  std::optional<std::string> iconStyle{};
 };
 
 // Concatenated shapes of the items, in list order.

@@ -11,12 +11,12 @@ namespace nvx {
 struct Message {
   // A request to post one user notification; both strings are required, empty is allowed.
   struct Note {
-    std::string title;
-    std::string body;
+    std::string title{};
+    std::string body{};
   };
 
-  std::optional<StatusMenuModel> menu;
-  std::optional<Note> notify;
+  std::optional<StatusMenuModel> menu{};
+  std::optional<Note> notify{};
 };
 
 }  // namespace nvx

@@ -34,7 +34,8 @@ void appendRepairedUtf8(std::string_view in, std::string& out) {
   while (i < n) {
     // Copy the run of ASCII in one go.
     std::size_t ascii = i;
-    while (ascii < n && p[ascii] < 0x80) ++ascii;
+    while (ascii < n && p[ascii] < 0x80)
+      ++ascii;
     out.append(in.data() + i, ascii - i);
     i = ascii;
     if (i == n) break;

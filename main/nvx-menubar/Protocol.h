@@ -37,6 +37,10 @@ inline constexpr std::string_view kEventOpen = "open";
 inline constexpr std::string_view kEventCard = "card";
 inline constexpr std::string_view kEventShare = "share";
 
+// Environment switches, on only when exactly "1".
+inline constexpr const char* kEnvShowMenu = "NVX_SHOW_MENU";
+inline constexpr const char* kEnvDumpMenu = "NVX_DUMP_MENU";
+
 // Values with a meaning inside a description.
 inline constexpr std::string_view kIconStyleBlack = "black";
 

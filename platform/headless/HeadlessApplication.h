@@ -1,0 +1,52 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "Application.h"
+
+namespace nvx::platform {
+
+// The application in memory: a task queue that run() drains on the calling thread until
+// terminate(). It records every call, in order, in `calls()` (main thread only).
+class HeadlessApplication final : public Application {
+ public:
+  struct Options {
+    bool parentIsApplication = true;       // runningApplication() finds one
+    std::shared_ptr<Image> bundleImage;    // what bundleImage() finds, for any name
+  };
+
+  explicit HeadlessApplication(Options options);
+
+  void setDelegate(ApplicationDelegate* delegate) override;
+  void setActivationPolicyAccessory() override;
+  void run() override;
+  void terminate() override;
+  void post(std::function<void()> task) override;
+  std::unique_ptr<RunningApplication> runningApplication(int pid) override;
+  void yieldActivation(const RunningApplication& application) override;
+  std::shared_ptr<Image> bundleImage(std::string_view name) override;
+  void registerBundle() override;
+
+  // Every call so far, in order: "setDelegate", "accessory", "run", "launched",
+  // "terminate", "runningApplication <pid>", "yield", "bundleImage <name>", "registerBundle".
+  const std::vector<std::string>& calls() const { return calls_; }
+
+  // Appends a line of the caller's own to calls(), to check order against other events.
+  void record(std::string call) { calls_.push_back(std::move(call)); }
+
+ private:
+  Options options_;
+  ApplicationDelegate* delegate_ = nullptr;
+  bool terminated_ = false;
+  std::vector<std::string> calls_;
+  std::mutex mutex_;  // guards tasks_, the one structure shared with other threads
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> tasks_;
+};
+
+}  // namespace nvx::platform

@@ -1,0 +1,109 @@
+#include "GlibApplication.h"
+
+#include <signal.h>
+
+#include <cerrno>
+#include <cmath>
+
+namespace nvx::platform {
+namespace {
+
+using Task = std::function<void()>;
+
+// Tasks run per dispatch before the loop looks at its other sources again, so timers and
+// D-Bus traffic are not starved by a burst of input.
+constexpr int kTasksPerDispatch = 64;
+
+struct TaskSource {
+  GSource base;
+  GAsyncQueue* tasks;
+};
+
+gboolean hasTasks(GSource* source) {
+  return g_async_queue_length(reinterpret_cast<TaskSource*>(source)->tasks) > 0;
+}
+
+gboolean prepareTasks(GSource* source, gint* timeout) {
+  *timeout = -1;
+  return hasTasks(source);
+}
+
+gboolean dispatchSource(GSource*, GSourceFunc callback, gpointer data) {
+  return callback(data);
+}
+
+GSourceFuncs kTaskSourceFuncs = {prepareTasks, hasTasks, dispatchSource, nullptr, nullptr,
+                                 nullptr};
+
+void deleteTask(gpointer task) { delete static_cast<Task*>(task); }
+
+gboolean runTimer(gpointer action) {
+  (*static_cast<Task*>(action))();
+  return G_SOURCE_REMOVE;
+}
+
+class LinuxRunningApplication final : public RunningApplication {};
+
+}  // namespace
+
+GlibApplication::GlibApplication(ImageLoader loadImage, std::vector<std::string> resourceDirs)
+    : loadImage_(std::move(loadImage)),
+      resourceDirs_(std::move(resourceDirs)),
+      context_(g_main_context_default()),
+      loop_(g_main_loop_new(context_, FALSE)),
+      tasks_(g_async_queue_new_full(deleteTask)),
+      source_(g_source_new(&kTaskSourceFuncs, sizeof(TaskSource))) {
+  reinterpret_cast<TaskSource*>(source_.get())->tasks = tasks_.get();
+  g_source_set_callback(source_.get(), &GlibApplication::dispatchTasks, this, nullptr);
+  g_source_attach(source_.get(), context_);
+}
+
+GlibApplication::~GlibApplication() = default;
+
+void GlibApplication::run() {
+  if (delegate_) delegate_->applicationDidFinishLaunching();
+  if (!terminated_) g_main_loop_run(loop_.get());
+}
+
+void GlibApplication::terminate() {
+  terminated_ = true;
+  g_main_loop_quit(loop_.get());
+}
+
+void GlibApplication::post(std::function<void()> task) {
+  g_async_queue_push(tasks_.get(), new Task(std::move(task)));
+  g_main_context_wakeup(context_);
+}
+
+gboolean GlibApplication::dispatchTasks(gpointer data) {
+  auto* self = static_cast<GlibApplication*>(data);
+  for (int i = 0; i < kTasksPerDispatch && !self->terminated_; ++i) {
+    std::unique_ptr<Task> task(static_cast<Task*>(g_async_queue_try_pop(self->tasks_.get())));
+    if (!task) break;
+    (*task)();
+  }
+  return G_SOURCE_CONTINUE;
+}
+
+std::unique_ptr<RunningApplication> GlibApplication::runningApplication(int pid) {
+  if (pid <= 1) return nullptr;
+  if (kill(pid, 0) != 0 && errno != EPERM) return nullptr;
+  return std::make_unique<LinuxRunningApplication>();
+}
+
+std::shared_ptr<Image> GlibApplication::bundleImage(std::string_view name) {
+  for (const std::string& dir : resourceDirs_) {
+    const std::string path = dir + "/" + std::string(name) + ".png";
+    if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) continue;
+    if (auto image = loadImage_(path)) return image;
+  }
+  return nullptr;
+}
+
+void GlibApplication::scheduleOnce(double seconds, std::function<void()> action) {
+  const double ms = std::isnan(seconds) || seconds < 0 ? 0 : std::ceil(seconds * 1000);
+  g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(std::fmin(ms, G_MAXUINT)), runTimer,
+                     new Task(std::move(action)), deleteTask);
+}
+
+}  // namespace nvx::platform

@@ -1,6 +1,7 @@
 #include "AttributedString.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 #include "Utf16.h"
@@ -77,6 +78,38 @@ std::vector<AttributeRun> AttributedString::runs(AttributeKey key) const {
   std::copy_if(runs_.begin(), runs_.end(), std::back_inserter(out),
                [key](const AttributeRun& run) { return run.key() == key; });
   return out;
+}
+
+AttributeSet AttributedString::attributesAt(std::size_t index, Utf16Range* effectiveRange) const {
+  AttributeSet set;
+  // Runs are merged per name, so every run boundary is a change of the set.
+  std::size_t begin = 0;
+  std::size_t end = length_;
+  for (const AttributeRun& run : runs_) {
+    if (run.range.end() <= index) {
+      begin = std::max(begin, run.range.end());
+      continue;
+    }
+    if (run.range.location > index) {
+      end = std::min(end, run.range.location);
+      continue;
+    }
+    begin = std::max(begin, run.range.location);
+    end = std::min(end, run.range.end());
+    std::visit(
+        [&set](const auto& value) {
+          using T = std::decay_t<decltype(value)>;
+          if constexpr (std::is_same_v<T, FontRole>) set.font = value;
+          if constexpr (std::is_same_v<T, ColorRole>) set.foregroundColor = value;
+          if constexpr (std::is_same_v<T, TextAttachment>) set.attachment = value;
+          if constexpr (std::is_same_v<T, ParagraphStyle>) set.paragraphStyle = value;
+        },
+        run.value);
+  }
+  if (effectiveRange) {
+    *effectiveRange = index < length_ ? Utf16Range{begin, end - begin} : Utf16Range{length_, 0};
+  }
+  return set;
 }
 
 bool AttributedString::containsAttachmentIn(Utf16Range range) const {

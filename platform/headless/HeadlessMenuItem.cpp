@@ -7,8 +7,9 @@
 
 namespace nvx::platform {
 
-HeadlessMenuItem::HeadlessMenuItem(std::string title, MenuAction action, bool separator)
-    : title_(std::move(title)), action_(action), separator_(separator) {}
+HeadlessMenuItem::HeadlessMenuItem(std::uint64_t id, std::string title, MenuAction action,
+                                   bool separator)
+    : id_(id), title_(std::move(title)), action_(action), separator_(separator) {}
 
 HeadlessMenuItem::~HeadlessMenuItem() = default;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,8 +15,9 @@ class HeadlessMenu;
 // A menu entry in memory. Records its properties and how many property writes it received.
 class HeadlessMenuItem final : public MenuItem {
  public:
-  // An entry (or, with `separator`, a separator line) with the plain `title` and `action`.
-  HeadlessMenuItem(std::string title, MenuAction action, bool separator);
+  // An entry (or, with `separator`, a separator line) with the plain `title` and `action`;
+  // `id` is unique among the entries of one platform.
+  HeadlessMenuItem(std::uint64_t id, std::string title, MenuAction action, bool separator);
   ~HeadlessMenuItem() override;
 
   bool isSeparator() const override { return separator_; }
@@ -32,6 +34,10 @@ class HeadlessMenuItem final : public MenuItem {
   void setState(ControlState state) override;
   const std::optional<std::string>& representedObject() const override { return represented_; }
   void setRepresentedObject(std::optional<std::string> object) override;
+
+  // The entry's id, as a D-Bus menu would publish it: never reused, so a rebuilt entry has a
+  // new one even where the allocator hands out the old address.
+  std::uint64_t id() const { return id_; }
 
   ActionTarget* target() const { return target_; }
   MenuAction action() const { return action_; }
@@ -51,6 +57,7 @@ class HeadlessMenuItem final : public MenuItem {
  private:
   friend class HeadlessMenu;
 
+  std::uint64_t id_;
   std::string title_;
   std::optional<AttributedString> attributedTitle_;
   MenuAction action_;

@@ -13,11 +13,11 @@ std::unique_ptr<Menu> HeadlessPlatform::createMenu() {
 
 std::unique_ptr<MenuItem> HeadlessPlatform::createMenuItem(std::string_view title,
                                                            MenuAction action) {
-  return std::make_unique<HeadlessMenuItem>(std::string(title), action, false);
+  return std::make_unique<HeadlessMenuItem>(nextItemId_++, std::string(title), action, false);
 }
 
 std::unique_ptr<MenuItem> HeadlessPlatform::createSeparatorItem() {
-  return std::make_unique<HeadlessMenuItem>(std::string(), MenuAction::None, true);
+  return std::make_unique<HeadlessMenuItem>(nextItemId_++, std::string(), MenuAction::None, true);
 }
 
 }  // namespace nvx::platform

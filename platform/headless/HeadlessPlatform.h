@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,7 +20,7 @@ namespace nvx::platform {
 struct HeadlessOptions {
   bool statusItemsHaveButton = true;
   std::vector<std::string> symbolNames = HeadlessSymbolImages::defaultNames();
-  HeadlessFontMetrics metrics;
+  HeadlessFontMetrics metrics = {};
 };
 
 // The platform kept in memory: used by the tests and by the agent when no desktop session
@@ -47,6 +48,7 @@ class HeadlessPlatform final : public Platform {
   HeadlessSymbolImages symbols_;
   HeadlessSharePicker sharePicker_;
   HeadlessMainLoop mainLoop_;
+  std::uint64_t nextItemId_ = 1;
 };
 
 }  // namespace nvx::platform

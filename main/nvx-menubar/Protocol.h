@@ -44,6 +44,12 @@ inline constexpr const char* kEnvDumpMenu = "NVX_DUMP_MENU";
 // Values with a meaning inside a description.
 inline constexpr std::string_view kIconStyleBlack = "black";
 
+// The status item's icon resource, also the word by which the menu dump names it.
+inline constexpr std::string_view kIconName = "orvel";
+
+// What assistive technology reads for the status button.
+inline constexpr std::string_view kAccessibilityTitle = "Norvane";
+
 // Event texts for which the parent is not allowed to activate first.
 inline constexpr std::array<std::string_view, 4> quietActions = {"alerts", "share", "rate",
                                                                  "website"};

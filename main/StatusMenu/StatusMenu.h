@@ -1,0 +1,80 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ActionTarget.h"
+#include "Platform.h"
+#include "StatusMenuModel.h"
+
+namespace nvx {
+
+// The agent's one status item and its menu, kept in step with each menu description.
+//
+// Owns the status item, the menu, the action callback and the icon image; the menu owns its
+// entries, each entry its submenu. Entries name this object as their action target without
+// owning it. Main thread only. `platform` must outlive it.
+class StatusMenu final : public platform::ActionTarget {
+ public:
+  // Receives the id of every chosen entry, except "share" when a share text is set.
+  using OnAction = std::function<void(std::string_view)>;
+
+  // Size in points at which the icon is shown.
+  static constexpr platform::Size kIconSize = {18, 18};
+
+  // Creates the status item with `image` (may be null) and an empty menu.
+  StatusMenu(std::shared_ptr<platform::Image> image, OnAction onAction,
+             platform::Platform& platform);
+  ~StatusMenu();
+  StatusMenu(const StatusMenu&) = delete;
+  StatusMenu& operator=(const StatusMenu&) = delete;
+
+  // Applies `model`: button title, tooltip and icon, then the entries, refreshed in place
+  // when the ids keep their pre-order and the top-level count stays, rebuilt otherwise.
+  void update(const StatusMenuModel& model);
+
+  // Takes the status item off the status bar.
+  void stop();
+
+  // The action of every entry without a submenu: reports the entry's id, or opens the share
+  // picker for "share" when a share text is set and the button exists.
+  void chosen(platform::MenuItem& sender) override;
+
+  // The status item and the top-level entries as text (see describeStatus).
+  std::string describe() const;
+
+  // Opens the menu as a click on the status item does, and closes it `closeAfter` seconds
+  // later unless this object is gone by then.
+  void showMenuForCheck(double closeAfter);
+
+ private:
+  using Item = StatusMenuModel::Item;
+
+  void updateTitle(const std::string& title);
+  void updateIcon(const std::optional<std::string>& iconStyle);
+  void rebuild(const std::vector<Item>& items);
+  void refreshAll(const std::vector<Item>& items);
+
+  // A new styled entry for `item`, with its submenu; null for a separator.
+  std::unique_ptr<platform::MenuItem> build(const Item& item, double tab);
+
+  // Restyles `entry` and the entries of its submenu as `item` and its children.
+  void refresh(platform::MenuItem& entry, const Item& item, double tab);
+
+  platform::Platform& platform_;
+  // Declared before the status item, which refers to it, so that the item is destroyed first.
+  std::unique_ptr<platform::Menu> menu_;
+  std::unique_ptr<platform::StatusItem> statusItem_;
+  OnAction onAction_;
+  std::vector<Item> shown_;
+  std::optional<std::string> shareText_;
+  std::shared_ptr<platform::Image> appImage_;
+  // Points at this object for as long as it lives; pending timers hold it weakly.
+  std::shared_ptr<StatusMenu*> self_;
+};
+
+}  // namespace nvx

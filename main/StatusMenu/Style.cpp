@@ -1,0 +1,53 @@
+#include "Style.h"
+
+#include <string>
+#include <utility>
+
+namespace nvx {
+namespace {
+
+using platform::AttributedString;
+using platform::ColorRole;
+using platform::FontRole;
+
+// Spaces between the icon and the text.
+constexpr std::string_view kIconGap = "  ";
+
+// The icon segment, or nothing when `name` has no symbol or the symbol takes no configuration.
+std::optional<AttributedString> iconSegment(const std::string& name, FontRole font,
+                                            platform::Platform& platform) {
+  const auto symbol = platform.symbolImages().symbolImage(name, name);
+  if (!symbol) return std::nullopt;
+  const double pointSize = platform.fonts().systemFontSize();
+  auto image = symbol->withSymbolConfiguration({pointSize});
+  if (!image) return std::nullopt;
+  auto segment = AttributedString::withAttachment({std::move(image), name, pointSize, kIconBounds});
+  segment.append(AttributedString(std::string(kIconGap), {font}));
+  return segment;
+}
+
+}  // namespace
+
+void style(platform::MenuItem& entry, const StatusMenuModel::Item& item, double tab,
+           platform::Platform& platform) {
+  entry.setRepresentedObject(item.id);
+  entry.setState(item.checked.value_or(false) ? platform::ControlState::On
+                                              : platform::ControlState::Off);
+  const FontRole font = item.bold.value_or(false) ? FontRole::BoldSystem : FontRole::Menu;
+
+  AttributedString title(item.text.value_or(std::string()), {font});
+  if (item.icon) {
+    if (auto icon = iconSegment(*item.icon, font, platform)) title.insert(0, *icon);
+  }
+  if (item.detail && !item.detail->empty()) {
+    const ColorRole colour =
+        item.ready.value_or(false) ? ColorRole::SystemGreen : ColorRole::SecondaryLabel;
+    title.append(AttributedString("\t" + *item.detail, {FontRole::Menu, colour}));
+    platform::ParagraphStyle paragraph{
+        {platform::TextTab{platform::TextTab::Alignment::Right, tab}}};
+    title.addAttribute(std::move(paragraph), {0, title.length()});
+  }
+  entry.setAttributedTitle(std::move(title));
+}
+
+}  // namespace nvx

@@ -1,0 +1,44 @@
+#include "Utf16.h"
+
+#include <utf8proc.h>
+
+namespace nvx::platform {
+namespace {
+
+struct Step {
+  std::size_t bytes;  // length of the character in UTF-8 (1 for an invalid byte)
+  std::size_t units;  // its length in UTF-16
+};
+
+Step nextCharacter(std::string_view s, std::size_t at) {
+  utf8proc_int32_t cp = 0;
+  const auto n = utf8proc_iterate(reinterpret_cast<const utf8proc_uint8_t*>(s.data() + at),
+                                  static_cast<utf8proc_ssize_t>(s.size() - at), &cp);
+  if (n <= 0) return {1, 1};
+  return {static_cast<std::size_t>(n), cp > 0xFFFF ? 2u : 1u};
+}
+
+}  // namespace
+
+std::size_t utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const Step step = nextCharacter(utf8, at);
+    at += step.bytes;
+    units += step.units;
+  }
+  return units;
+}
+
+std::size_t utf8Offset(std::string_view utf8, std::size_t index) {
+  std::size_t units = 0;
+  for (std::size_t at = 0; at < utf8.size();) {
+    const Step step = nextCharacter(utf8, at);
+    if (units + step.units > index) return at;
+    at += step.bytes;
+    units += step.units;
+  }
+  return utf8.size();
+}
+
+}  // namespace nvx::platform

@@ -1,0 +1,43 @@
+#include "HeadlessMenu.h"
+
+#include <cassert>
+
+namespace nvx::platform {
+
+HeadlessMenu::~HeadlessMenu() = default;
+
+void HeadlessMenu::removeAllItems() {
+  // Move the entries out first, so that none is reachable while it is destroyed.
+  std::vector<std::unique_ptr<HeadlessMenuItem>> gone = std::move(items_);
+  items_.clear();
+  ++layoutChanges_;
+}
+
+void HeadlessMenu::addItem(std::unique_ptr<MenuItem> item) {
+  if (!item) return;
+  auto* headless = dynamic_cast<HeadlessMenuItem*>(item.get());
+  assert(headless != nullptr && "an entry of another platform");
+  if (!headless) return;
+  item.release();
+  headless->menu_ = this;
+  items_.emplace_back(headless);
+  ++layoutChanges_;
+}
+
+void HeadlessMenu::cancelTracking() {
+  open_ = false;
+}
+
+HeadlessMenu& HeadlessMenu::root() {
+  HeadlessMenu* menu = this;
+  while (menu->parentItem_ && menu->parentItem_->menu_)
+    menu = menu->parentItem_->menu_;
+  return *menu;
+}
+
+void HeadlessMenu::open() {
+  if (willOpen_) willOpen_();
+  open_ = true;
+}
+
+}  // namespace nvx::platform

@@ -1,0 +1,74 @@
+#include "HeadlessMenuItem.h"
+
+#include <cassert>
+#include <utility>
+
+#include "HeadlessMenu.h"
+
+namespace nvx::platform {
+
+HeadlessMenuItem::HeadlessMenuItem(std::uint64_t id, std::string title, MenuAction action,
+                                   bool separator)
+    : id_(id), title_(std::move(title)), action_(action), separator_(separator) {}
+
+HeadlessMenuItem::~HeadlessMenuItem() = default;
+
+const AttributedString* HeadlessMenuItem::attributedTitle() const {
+  return attributedTitle_ ? &*attributedTitle_ : nullptr;
+}
+
+void HeadlessMenuItem::setAttributedTitle(AttributedString title) {
+  attributedTitle_ = std::move(title);
+  ++propertyWrites_;
+}
+
+void HeadlessMenuItem::setTarget(ActionTarget* target) {
+  target_ = target;
+  ++propertyWrites_;
+}
+
+void HeadlessMenuItem::setAction(MenuAction action) {
+  action_ = action;
+  ++propertyWrites_;
+}
+
+Menu* HeadlessMenuItem::submenu() const {
+  return submenu_.get();
+}
+
+void HeadlessMenuItem::setSubmenu(std::unique_ptr<Menu> submenu) {
+  auto* headless = dynamic_cast<HeadlessMenu*>(submenu.get());
+  assert((submenu == nullptr || headless != nullptr) && "a menu of another platform");
+  if (submenu && !headless) return;
+  submenu.release();
+  submenu_.reset(headless);
+  if (submenu_) submenu_->parentItem_ = this;
+  ++propertyWrites_;
+}
+
+void HeadlessMenuItem::setEnabled(bool enabled) {
+  enabled_ = enabled;
+  ++propertyWrites_;
+}
+
+void HeadlessMenuItem::setState(ControlState state) {
+  state_ = state;
+  ++propertyWrites_;
+}
+
+void HeadlessMenuItem::setRepresentedObject(std::optional<std::string> object) {
+  represented_ = std::move(object);
+  ++propertyWrites_;
+}
+
+bool HeadlessMenuItem::click() {
+  if (separator_ || !enabled_ || submenu_ || action_ != MenuAction::Chosen || !target_) {
+    return false;
+  }
+  if (menu_) menu_->root().cancelTracking();
+  // Last statement: the target may destroy this entry.
+  target_->chosen(*this);
+  return true;
+}
+
+}  // namespace nvx::platform

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "HeadlessStatusItem.h"
+#include "StatusBar.h"
+
+namespace nvx::platform {
+
+// A status bar in memory: the items alive, in order of creation.
+class HeadlessStatusBar final : public StatusBar {
+ public:
+  // Whether new items get a button (a real bar may give none).
+  explicit HeadlessStatusBar(bool itemsHaveButton = true) : itemsHaveButton_(itemsHaveButton) {}
+  HeadlessStatusBar(const HeadlessStatusBar&) = delete;
+  HeadlessStatusBar& operator=(const HeadlessStatusBar&) = delete;
+
+  std::unique_ptr<StatusItem> createStatusItem() override;
+  void removeStatusItem(StatusItem& item) override;
+
+  // Items not yet destroyed, removed ones included.
+  const std::vector<HeadlessStatusItem*>& items() const { return items_; }
+
+  void setItemsHaveButton(bool itemsHaveButton) { itemsHaveButton_ = itemsHaveButton; }
+
+ private:
+  friend class HeadlessStatusItem;
+  void forget(HeadlessStatusItem* item);
+
+  bool itemsHaveButton_;
+  std::vector<HeadlessStatusItem*> items_;
+};
+
+}  // namespace nvx::platform

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "HeadlessImage.h"
+#include "HeadlessPlatform.h"
+#include "StatusMenu.h"
+
+namespace nvx::test {
+
+using Item = StatusMenuModel::Item;
+
+// A chained builder for menu entries: entry("a").text("A").detail("3").checked().
+struct ItemBuilder {
+  Item item;
+  ItemBuilder& text(std::string s) { return item.text = std::move(s), *this; }
+  ItemBuilder& detail(std::string s) { return item.detail = std::move(s), *this; }
+  ItemBuilder& icon(std::string s) { return item.icon = std::move(s), *this; }
+  ItemBuilder& checked(bool on = true) { return item.checked = on, *this; }
+  ItemBuilder& bold(bool on = true) { return item.bold = on, *this; }
+  ItemBuilder& ready(bool on = true) { return item.ready = on, *this; }
+  ItemBuilder& disabled(bool on = true) { return item.disabled = on, *this; }
+  ItemBuilder& children(std::vector<Item> c) { return item.children = std::move(c), *this; }
+  operator Item() const { return item; }  // NOLINT: implicit by design, for list literals
+};
+
+inline ItemBuilder entry(std::string id) {
+  ItemBuilder b;
+  b.item.id = std::move(id);
+  return b;
+}
+
+inline ItemBuilder separator() {
+  return {};
+}
+
+inline StatusMenuModel menuOf(std::vector<Item> items, std::string title = "") {
+  return {std::move(title), "tip", std::move(items), std::nullopt, std::nullopt};
+}
+
+// A StatusMenu on the in-memory platform, with the ids it reported.
+struct Harness {
+  explicit Harness(platform::HeadlessOptions options = {}, bool withImage = true)
+      : platform(std::move(options)),
+        appImage(withImage
+                     ? std::make_shared<platform::HeadlessImage>("orvel", platform::Size{32, 32})
+                     : nullptr),
+        status(std::make_unique<StatusMenu>(
+            appImage, [this](std::string_view id) { actions.emplace_back(id); }, platform)) {}
+
+  platform::HeadlessStatusItem& item() { return *platform.statusBar().items().back(); }
+  platform::HeadlessStatusButton* button() { return item().headlessButton(); }
+  platform::HeadlessMenu& menu() { return *item().menu(); }
+  platform::HeadlessMenuItem& entryAt(std::size_t i) { return menu().headlessItem(i); }
+
+  platform::HeadlessPlatform platform;
+  std::shared_ptr<platform::HeadlessImage> appImage;
+  std::vector<std::string> actions;
+  std::unique_ptr<StatusMenu> status;
+};
+
+}  // namespace nvx::test

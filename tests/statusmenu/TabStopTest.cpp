@@ -1,0 +1,52 @@
+#include "TabStop.h"
+
+#include <gtest/gtest.h>
+
+#include "MenuBuilder.h"
+
+namespace nvx::test {
+namespace {
+
+// Headless metrics: 7 points per unit in the menu font, 7.5 in the bold font.
+struct Case {
+  const char* name;
+  std::vector<Item> items;
+  double expected;
+};
+
+TEST(TabStopTest, WidestDetailedTextPlusGapPlusWidestDetailRoundedUp) {
+  const std::vector<Case> cases = {
+      {"empty list", {}, 32},
+      {"no detail anywhere", {entry("a").text("long text"), entry("b").detail("")}, 32},
+      {"detail only", {entry("a").detail("xy")}, 32 + 14},
+      {"text without detail does not count",
+       {entry("a").text("aaaaaaaaaa"), entry("b").text("ab").detail("xyz")},
+       14 + 32 + 21},
+      {"bold text measured bold, fraction rounded up",
+       {entry("a").text("abc").bold().detail("xy")},
+       69},  // 22.5 + 32 + 14 = 68.5
+      {"whole sum unchanged", {entry("a").text("ab").bold().detail("x")}, 54},  // 15 + 32 + 7
+      {"widest of each column, from different items",
+       {entry("a").text("abcd").detail("x"), entry("b").text("a").detail("xyz")},
+       28 + 32 + 21},
+      {"children are not measured",
+       {entry("a").text("ab").detail("x").children(
+           {entry("c").text("very very long").detail("very long detail")})},
+       14 + 32 + 7},
+      {"a separator's text and detail count like any item's",
+       {separator().text("abcd").detail("xy"), entry("a").text("a").detail("x")},
+       28 + 32 + 14},
+  };
+  platform::HeadlessFonts fonts;
+  for (const Case& c : cases)
+    EXPECT_EQ(tabStop(c.items, fonts), c.expected) << c.name;
+}
+
+TEST(TabStopTest, AFractionalSumGivesTheNextWholeNumberAbove) {
+  platform::HeadlessFonts fonts({.systemFontSize = 13, .menuAdvance = 7, .boldAdvance = 6.2});
+  // 6.2 + 32 + 63 = 101.2
+  EXPECT_EQ(tabStop({entry("a").text("a").bold().detail("123456789")}, fonts), 102);
+}
+
+}  // namespace
+}  // namespace nvx::test

@@ -99,8 +99,8 @@ void Helper::notify(const Message::Note& note) {
       platform::kAuthorizationSound | platform::kAuthorizationAlert,
       [&center, title = note.title, body = note.body](bool granted) {
         if (!granted) return;
-        center.add({.identifier = newUuidString(), .title = title, .body = body,
-                    .defaultSound = true});
+        center.add(
+            {.identifier = newUuidString(), .title = title, .body = body, .defaultSound = true});
       });
 }
 
@@ -109,8 +109,7 @@ unsigned Helper::willPresentNotification() {
 }
 
 void Helper::didReceiveNotificationResponse(std::function<void()> completion) {
-  platform_.application.post(
-      [self = shared_from_this()] { self->send(protocol::kEventOpen); });
+  platform_.application.post([self = shared_from_this()] { self->send(protocol::kEventOpen); });
   completion();
 }
 

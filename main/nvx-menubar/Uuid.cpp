@@ -16,7 +16,8 @@ std::string newUuidString() {
   std::array<std::uint8_t, 16> bytes;
   for (std::size_t i = 0; i < bytes.size(); i += 8) {
     const std::uint64_t r = engine();
-    for (std::size_t j = 0; j < 8; ++j) bytes[i + j] = static_cast<std::uint8_t>(r >> (8 * j));
+    for (std::size_t j = 0; j < 8; ++j)
+      bytes[i + j] = static_cast<std::uint8_t>(r >> (8 * j));
   }
   bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);  // version 4
   bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);  // RFC 4122 variant

@@ -14,7 +14,9 @@ void HeadlessApplication::setDelegate(ApplicationDelegate* delegate) {
   delegate_ = delegate;
 }
 
-void HeadlessApplication::setActivationPolicyAccessory() { record("accessory"); }
+void HeadlessApplication::setActivationPolicyAccessory() {
+  record("accessory");
+}
 
 void HeadlessApplication::run() {
   record("run");
@@ -53,13 +55,17 @@ std::unique_ptr<RunningApplication> HeadlessApplication::runningApplication(int 
   return std::make_unique<HeadlessRunningApplication>();
 }
 
-void HeadlessApplication::yieldActivation(const RunningApplication&) { record("yield"); }
+void HeadlessApplication::yieldActivation(const RunningApplication&) {
+  record("yield");
+}
 
 std::shared_ptr<Image> HeadlessApplication::bundleImage(std::string_view name) {
   record("bundleImage " + std::string(name));
   return options_.bundleImage;
 }
 
-void HeadlessApplication::registerBundle() { record("registerBundle"); }
+void HeadlessApplication::registerBundle() {
+  record("registerBundle");
+}
 
 }  // namespace nvx::platform

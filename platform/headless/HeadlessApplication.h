@@ -16,8 +16,8 @@ namespace nvx::platform {
 class HeadlessApplication final : public Application {
  public:
   struct Options {
-    bool parentIsApplication = true;       // runningApplication() finds one
-    std::shared_ptr<Image> bundleImage;    // what bundleImage() finds, for any name
+    bool parentIsApplication = true;     // runningApplication() finds one
+    std::shared_ptr<Image> bundleImage;  // what bundleImage() finds, for any name
   };
 
   explicit HeadlessApplication(Options options);

@@ -22,7 +22,8 @@ std::unique_ptr<HotKeyRegistration> HeadlessHotKeys::registerHotKey(std::uint32_
 
 void HeadlessHotKeys::press() {
   if (!registered_) return;
-  for (auto& handler : handlers_) handler();
+  for (auto& handler : handlers_)
+    handler();
 }
 
 }  // namespace nvx::platform

@@ -19,8 +19,7 @@ class HeadlessHotKeys final : public HotKeys {
   explicit HeadlessHotKeys(bool registers = true) : registers_(registers) {}
 
   void installHandler(std::function<void()> handler) override;
-  std::unique_ptr<HotKeyRegistration> registerHotKey(std::uint32_t keyCode,
-                                                     std::uint32_t modifiers,
+  std::unique_ptr<HotKeyRegistration> registerHotKey(std::uint32_t keyCode, std::uint32_t modifiers,
                                                      HotKeyId id) override;
 
   // The registrations the system accepted or refused, in order.

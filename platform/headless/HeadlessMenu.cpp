@@ -25,7 +25,9 @@ void HeadlessMenu::addItem(std::unique_ptr<MenuItem> item) {
 }
 
 void HeadlessMenu::cancelTracking() {
+  if (!open_) return;
   open_ = false;
+  if (didClose_) didClose_();
 }
 
 HeadlessMenu& HeadlessMenu::root() {

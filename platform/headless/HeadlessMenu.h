@@ -41,6 +41,9 @@ class HeadlessMenu final : public Menu {
   // Called each time the menu is about to open, like a menu delegate's menuWillOpen.
   void setWillOpen(std::function<void()> willOpen) { willOpen_ = std::move(willOpen); }
 
+  // Called each time an open menu closes through cancelTracking.
+  void setDidClose(std::function<void()> didClose) { didClose_ = std::move(didClose); }
+
   // Number of removeAllItems and addItem calls: a D-Bus backend's layout revisions.
   std::size_t layoutChanges() const { return layoutChanges_; }
 
@@ -50,6 +53,7 @@ class HeadlessMenu final : public Menu {
   std::vector<std::unique_ptr<HeadlessMenuItem>> items_;
   HeadlessMenuItem* parentItem_ = nullptr;
   std::function<void()> willOpen_;
+  std::function<void()> didClose_;
   bool autoenables_ = true;
   bool open_ = false;
   std::size_t layoutChanges_ = 0;

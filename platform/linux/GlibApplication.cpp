@@ -32,10 +32,11 @@ gboolean dispatchSource(GSource*, GSourceFunc callback, gpointer data) {
   return callback(data);
 }
 
-GSourceFuncs kTaskSourceFuncs = {prepareTasks, hasTasks, dispatchSource, nullptr, nullptr,
-                                 nullptr};
+GSourceFuncs kTaskSourceFuncs = {prepareTasks, hasTasks, dispatchSource, nullptr, nullptr, nullptr};
 
-void deleteTask(gpointer task) { delete static_cast<Task*>(task); }
+void deleteTask(gpointer task) {
+  delete static_cast<Task*>(task);
+}
 
 gboolean runTimer(gpointer action) {
   (*static_cast<Task*>(action))();

@@ -42,21 +42,27 @@ ChildProcess::ChildProcess(Options options) {
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
   // A dup2 onto the same number clears close-on-exec for the child alone (glibc 2.29+).
-  if (options.extraFd >= 0) posix_spawn_file_actions_adddup2(&actions, options.extraFd, options.extraFd);
+  if (options.extraFd >= 0)
+    posix_spawn_file_actions_adddup2(&actions, options.extraFd, options.extraFd);
 
   std::map<std::string, std::string> env;
   for (char** e = environ; *e; ++e) {
     const char* eq = std::strchr(*e, '=');
     if (eq) env[std::string(*e, eq)] = eq + 1;
   }
-  for (const auto& name : options.unsetEnv) env.erase(name);
-  for (const auto& [name, value] : options.env) env[name] = value;
+  for (const auto& name : options.unsetEnv)
+    env.erase(name);
+  for (const auto& [name, value] : options.env)
+    env[name] = value;
   std::vector<std::string> envStrings;
-  for (const auto& [name, value] : env) envStrings.push_back(name + "=" + value);
+  for (const auto& [name, value] : env)
+    envStrings.push_back(name + "=" + value);
   std::vector<char*> envp, argv;
-  for (auto& s : envStrings) envp.push_back(s.data());
+  for (auto& s : envStrings)
+    envp.push_back(s.data());
   envp.push_back(nullptr);
-  for (auto& s : options.argv) argv.push_back(s.data());
+  for (auto& s : options.argv)
+    argv.push_back(s.data());
   argv.push_back(nullptr);
 
   const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
@@ -91,8 +97,12 @@ bool ChildProcess::write(std::string_view bytes) {
   return true;
 }
 
-void ChildProcess::closeStdin() { closeFd(in_); }
-void ChildProcess::closeStdout() { closeFd(out_); }
+void ChildProcess::closeStdin() {
+  closeFd(in_);
+}
+void ChildProcess::closeStdout() {
+  closeFd(out_);
+}
 
 bool ChildProcess::readSome(int stream, Clock::time_point deadline) {
   const int fd = stream == kStdout ? out_ : err_;
@@ -145,7 +155,9 @@ std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
   return status_;
 }
 
-bool ChildProcess::running() { return pid_ > 0 && !wait(std::chrono::milliseconds(0)); }
+bool ChildProcess::running() {
+  return pid_ > 0 && !wait(std::chrono::milliseconds(0));
+}
 
 std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;

@@ -19,7 +19,7 @@ class ChildProcess {
     std::map<std::string, std::string> env;  // set on top of the test's environment
     std::vector<std::string> unsetEnv;       // removed from it
     bool closeStdin = false;                 // start with standard input at end
-    int extraFd = -1;  // handed to the child under the same number (-1: none)
+    int extraFd = -1;                        // handed to the child under the same number (-1: none)
   };
 
   explicit ChildProcess(Options options);

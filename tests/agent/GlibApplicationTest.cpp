@@ -65,7 +65,8 @@ TEST(GlibApplicationTest, RunsTasksFromAnotherThreadInOrderAfterTheLaunchCallbac
   ASSERT_EQ(order.size(), static_cast<std::size_t>(kTasks + 2));
   EXPECT_EQ(order[0], -1);
   EXPECT_EQ(order[1], -2);
-  for (int i = 0; i < kTasks; ++i) ASSERT_EQ(order[static_cast<std::size_t>(i) + 2], i);
+  for (int i = 0; i < kTasks; ++i)
+    ASSERT_EQ(order[static_cast<std::size_t>(i) + 2], i);
   EXPECT_TRUE(allOnMain);
 }
 

@@ -36,6 +36,16 @@ void HeadlessApplication::run() {
   }
 }
 
+std::size_t HeadlessApplication::runQueued() {
+  std::deque<std::function<void()>> tasks;
+  {
+    std::lock_guard lock(mutex_);
+    tasks.swap(tasks_);
+  }
+  for (auto& task : tasks) task();
+  return tasks.size();
+}
+
 void HeadlessApplication::terminate() {
   record("terminate");
   terminated_ = true;

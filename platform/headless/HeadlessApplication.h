@@ -36,6 +36,10 @@ class HeadlessApplication final : public Application {
   // "terminate", "runningApplication <pid>", "yield", "bundleImage <name>", "registerBundle".
   const std::vector<std::string>& calls() const { return calls_; }
 
+  // Runs the tasks queued so far (also after terminate), on the calling thread; returns how
+  // many ran.
+  std::size_t runQueued();
+
   // Appends a line of the caller's own to calls(), to check order against other events.
   void record(std::string call) { calls_.push_back(std::move(call)); }
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 extern char** environ;
 
@@ -48,7 +49,7 @@ ChildProcess::ChildProcess(Options options) {
   std::map<std::string, std::string> env;
   for (char** e = environ; *e; ++e) {
     const char* eq = std::strchr(*e, '=');
-    if (eq) env[std::string(*e, eq)] = eq + 1;
+    if (eq) env[std::string(*e, static_cast<std::size_t>(eq - *e))] = eq + 1;
   }
   for (const auto& name : options.unsetEnv)
     env.erase(name);

@@ -1,4 +1,5 @@
 #include "GlibApplication.h"
+#include "HeadlessImage.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -20,23 +21,10 @@ class RecordingDelegate final : public ApplicationDelegate {
   std::function<void()> onLaunch_;
 };
 
-class NamedImage final : public Image {
- public:
-  explicit NamedImage(std::string path) : path(std::move(path)) {}
-  Size size() const override { return {}; }
-  void setSize(Size) override {}
-  bool isTemplate() const override { return false; }
-  void setTemplate(bool) override {}
-  std::shared_ptr<Image> copy() const override { return nullptr; }
-  std::shared_ptr<Image> withSymbolConfiguration(const SymbolConfiguration&) const override {
-    return nullptr;
-  }
-  std::string path;
-};
-
 GlibApplication makeApplication(std::vector<std::string> dirs = {}) {
-  return GlibApplication([](const std::string& path) { return std::make_shared<NamedImage>(path); },
-                         std::move(dirs));
+  return GlibApplication(
+      [](const std::string& path) { return std::make_shared<HeadlessImage>(path); },
+      std::move(dirs));
 }
 
 TEST(GlibApplicationTest, RunsTasksFromAnotherThreadInOrderAfterTheLaunchCallback) {
@@ -131,9 +119,9 @@ TEST(GlibApplicationTest, FindsParentProcessesAndBundleResources) {
   std::ofstream(second + "/orvel.png") << "png";
 
   GlibApplication app = makeApplication({std::string(dir) + "/missing", second});
-  auto image = std::dynamic_pointer_cast<NamedImage>(app.bundleImage("orvel"));
+  auto image = std::dynamic_pointer_cast<HeadlessImage>(app.bundleImage("orvel"));
   ASSERT_TRUE(image);
-  EXPECT_EQ(image->path, second + "/orvel.png");
+  EXPECT_EQ(image->name(), second + "/orvel.png");
   EXPECT_FALSE(app.bundleImage("other"));
 
   EXPECT_TRUE(app.runningApplication(static_cast<int>(getppid())));

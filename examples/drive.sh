@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Drives nvx-menubar from a script, as a parent application does: menu descriptions go in on
+# its standard input, one JSON object per line; every user action comes back as one line on
+# its standard output (an entry's id, "open" for a notification click, "card" for the hot key).
+#
+#   examples/drive.sh [path/to/nvx-menubar]
+set -euo pipefail
+agent=${1:-"$(dirname "$0")/../build/main/nvx-menubar"}
+
+coproc AGENT { exec "$agent"; }
+
+# Describe the menu: a title beside the icon, entries with details, a separator, a submenu.
+menu='{"menu":{"title":"3","tooltip":"Norvane: 3 cards due","items":['
+menu+='{"id":"open","text":"Open Norvane","bold":true},{},'
+menu+='{"id":"decks","text":"Decks","children":[{"id":"deck:es","text":"Spanish","detail":"3 due"}]},'
+menu+='{"id":"alerts","text":"Alerts","detail":"1 new","ready":true}]}}'
+echo "$menu" >&"${AGENT[1]}"
+
+# Ask for a notification; a click on it comes back as "open".
+echo '{"notify":{"title":"Cards due","body":"3 cards are waiting."}}' >&"${AGENT[1]}"
+
+# React to what the user does, for a while; a real parent would keep reading for good.
+echo "waiting 5 s for user actions..."
+while IFS= read -r -t 5 event <&"${AGENT[0]}"; do
+  case "$event" in
+    open) echo "the user opened a notification" ;;
+    card) echo "the user pressed the hot key" ;;
+    *) echo "the user chose: $event" ;;
+  esac
+done || true
+
+# Closing its input ends the agent.
+exec {AGENT[1]}>&-
+wait "$AGENT_PID"

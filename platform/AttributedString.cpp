@@ -25,7 +25,6 @@ AttributedString AttributedString::withAttachment(Attachment attachment) {
 }
 
 void AttributedString::append(const AttributedString& other) {
-  runs_.reserve(runs_.size() + other.runs_.size());
   for (const AttributeRun& run : other.runs_) {
     runs_.push_back({{run.range.location + length_, run.range.length}, run.value});
   }
@@ -36,7 +35,6 @@ void AttributedString::append(const AttributedString& other) {
 
 void AttributedString::append(std::string_view text, std::initializer_list<Attribute> attributes) {
   const std::size_t n = utf16Length(text);
-  runs_.reserve(runs_.size() + attributes.size());
   for (const Attribute& value : attributes)
     runs_.push_back({{length_, n}, value});
   text_ += text;

@@ -1,6 +1,7 @@
 #include "AttributedString.h"
 
 #include <algorithm>
+#include <iterator>
 #include <type_traits>
 #include <utility>
 

@@ -1,6 +1,8 @@
 #include "Style.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace nvx {

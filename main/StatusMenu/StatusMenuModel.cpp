@@ -49,7 +49,9 @@ class PreOrder {
 
 void appendShape(const std::vector<Item>& items, Shape& out) {
   PreOrder walk(items);
-  while (const Item* item = walk.next()) out.push_back(view(item->id));
+  while (const Item* item = walk.next()) {
+    out.push_back(view(item->id));
+  }
 }
 
 }  // namespace

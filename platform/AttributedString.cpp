@@ -1,6 +1,7 @@
 #include "AttributedString.h"
 
 #include <algorithm>
+#include <iterator>
 #include <type_traits>
 #include <utility>
 
@@ -17,11 +18,29 @@ AttributedString::AttributedString(std::string text, std::vector<Attribute> attr
 }
 
 AttributedString AttributedString::withAttachment(TextAttachment attachment) {
+  return withAttachment(std::make_shared<const TextAttachment>(std::move(attachment)));
+}
+
+AttributedString AttributedString::withAttachment(Attachment attachment) {
   return AttributedString(std::string(kAttachmentCharacter), {std::move(attachment)});
 }
 
 void AttributedString::append(const AttributedString& other) {
-  insert(length_, other);
+  for (const AttributeRun& run : other.runs_) {
+    runs_.push_back({{run.range.location + length_, run.range.length}, run.value});
+  }
+  text_ += other.text_;
+  length_ += other.length_;
+  normalize();
+}
+
+void AttributedString::append(std::string_view text, std::initializer_list<Attribute> attributes) {
+  const std::size_t n = utf16Length(text);
+  for (const Attribute& value : attributes)
+    runs_.push_back({{length_, n}, value});
+  text_ += text;
+  length_ += n;
+  normalize();
 }
 
 void AttributedString::insert(std::size_t index, const AttributedString& other) {
@@ -52,24 +71,27 @@ void AttributedString::insert(std::size_t index, const AttributedString& other) 
 
 void AttributedString::addAttribute(Attribute value, Utf16Range range) {
   range = clamp(range);
-  const auto key = static_cast<AttributeKey>(value.index());
-  std::vector<AttributeRun> kept;
-  kept.reserve(runs_.size() + 2);
-  for (AttributeRun& run : runs_) {
-    const bool overlaps = run.range.location < range.end() && range.location < run.range.end();
-    if (run.key() != key || !overlaps) {
-      kept.push_back(std::move(run));
+  const std::size_t key = value.index();
+  const std::size_t count = runs_.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    Utf16Range& r = runs_[i].range;
+    if (runs_[i].value.index() != key || r.location >= range.end() || range.location >= r.end()) {
       continue;
     }
-    if (run.range.location < range.location) {
-      kept.push_back({{run.range.location, range.location - run.range.location}, run.value});
+    if (r.end() > range.end()) {
+      if (r.location < range.location) {
+        // The new range falls inside this run: its tail becomes a run of its own.
+        runs_.push_back({{range.end(), r.end() - range.end()}, runs_[i].value});
+      } else {
+        runs_[i].range = {range.end(), r.end() - range.end()};
+        continue;
+      }
     }
-    if (run.range.end() > range.end()) {
-      kept.push_back({{range.end(), run.range.end() - range.end()}, run.value});
-    }
+    // runs_ may have grown: index again rather than through `r`.
+    Utf16Range& kept = runs_[i].range;
+    kept.length = kept.location < range.location ? range.location - kept.location : 0;
   }
-  kept.push_back({range, std::move(value)});
-  runs_ = std::move(kept);
+  runs_.push_back({range, std::move(value)});
   normalize();
 }
 
@@ -101,7 +123,7 @@ AttributeSet AttributedString::attributesAt(std::size_t index, Utf16Range* effec
           using T = std::decay_t<decltype(value)>;
           if constexpr (std::is_same_v<T, FontRole>) set.font = value;
           if constexpr (std::is_same_v<T, ColorRole>) set.foregroundColor = value;
-          if constexpr (std::is_same_v<T, TextAttachment>) set.attachment = value;
+          if constexpr (std::is_same_v<T, Attachment>) set.attachment = value;
           if constexpr (std::is_same_v<T, ParagraphStyle>) set.paragraphStyle = value;
         },
         run.value);
@@ -122,21 +144,24 @@ bool AttributedString::containsAttachmentIn(Utf16Range range) const {
 
 void AttributedString::normalize() {
   std::erase_if(runs_, [](const AttributeRun& run) { return run.range.length == 0; });
-  std::stable_sort(runs_.begin(), runs_.end(), [](const AttributeRun& a, const AttributeRun& b) {
+  // Runs of one name never overlap, so (name, location) orders them totally.
+  std::sort(runs_.begin(), runs_.end(), [](const AttributeRun& a, const AttributeRun& b) {
     if (a.value.index() != b.value.index()) return a.value.index() < b.value.index();
     return a.range.location < b.range.location;
   });
-  std::vector<AttributeRun> merged;
-  merged.reserve(runs_.size());
-  for (AttributeRun& run : runs_) {
-    if (!merged.empty() && merged.back().range.end() == run.range.location &&
-        merged.back().value == run.value) {
-      merged.back().range.length += run.range.length;
-    } else {
-      merged.push_back(std::move(run));
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < runs_.size(); ++i) {
+    if (kept > 0) {
+      AttributeRun& last = runs_[kept - 1];
+      if (last.range.end() == runs_[i].range.location && last.value == runs_[i].value) {
+        last.range.length += runs_[i].range.length;
+        continue;
+      }
     }
+    if (kept != i) runs_[kept] = std::move(runs_[i]);
+    ++kept;
   }
-  runs_ = std::move(merged);
+  runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(kept), runs_.end());
 }
 
 Utf16Range AttributedString::clamp(Utf16Range range) const {

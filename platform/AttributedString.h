@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,8 +31,10 @@ struct TextAttachment {
   std::string symbolName;
   double pointSize = 0;
   Rect bounds;
-  friend bool operator==(const TextAttachment&, const TextAttachment&) = default;
 };
+
+// An attachment is shared, never changed, and compares by identity, as the toolkits' do.
+using Attachment = std::shared_ptr<const TextAttachment>;
 
 // A tab stop; text after the tab ends at `location` (right alignment is the only one used).
 struct TextTab {
@@ -49,7 +52,7 @@ struct ParagraphStyle {
 
 // One attribute value; its alternative names the attribute (font, foreground colour,
 // attachment, paragraph style).
-using Attribute = std::variant<FontRole, ColorRole, TextAttachment, ParagraphStyle>;
+using Attribute = std::variant<FontRole, ColorRole, Attachment, ParagraphStyle>;
 
 // The attribute names, in the order of Attribute's alternatives.
 enum class AttributeKey { Font, ForegroundColor, Attachment, ParagraphStyle };
@@ -66,7 +69,7 @@ struct AttributeRun {
 struct AttributeSet {
   std::optional<FontRole> font = {};
   std::optional<ColorRole> foregroundColor = {};
-  std::optional<TextAttachment> attachment = {};
+  Attachment attachment = {};
   std::optional<ParagraphStyle> paragraphStyle = {};
   friend bool operator==(const AttributeSet&, const AttributeSet&) = default;
 };
@@ -86,6 +89,7 @@ class AttributedString {
 
   // One U+FFFC carrying `attachment` and nothing else.
   static AttributedString withAttachment(TextAttachment attachment);
+  static AttributedString withAttachment(Attachment attachment);
 
   // The characters, UTF-8.
   const std::string& string() const { return text_; }
@@ -95,6 +99,9 @@ class AttributedString {
 
   // Appends `other` with its attributes.
   void append(const AttributedString& other);
+
+  // Appends `text` (UTF-8) with every attribute of `attributes` over it.
+  void append(std::string_view text, std::initializer_list<Attribute> attributes);
 
   // Inserts `other` at UTF-16 index `index` (clamped to the length); the runs it lands in
   // are split around it and do not extend over it.

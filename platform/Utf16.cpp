@@ -21,8 +21,12 @@ Step nextCharacter(std::string_view s, std::size_t at) {
 }  // namespace
 
 std::size_t utf16Length(std::string_view utf8) {
-  std::size_t units = 0;
-  for (std::size_t at = 0; at < utf8.size();) {
+  // ASCII, the common case, is one unit per byte.
+  std::size_t at = 0;
+  while (at < utf8.size() && static_cast<unsigned char>(utf8[at]) < 0x80)
+    ++at;
+  std::size_t units = at;
+  while (at < utf8.size()) {
     const Step step = nextCharacter(utf8, at);
     at += step.bytes;
     units += step.units;

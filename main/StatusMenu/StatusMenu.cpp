@@ -43,8 +43,7 @@ void StatusMenu::update(const StatusMenuModel& model) {
   updateIcon(model.iconStyle);
   shareText_ = model.shareText;
 
-  if (sameShape(shapeOf(model.items), shapeOf(shown_)) &&
-      menu_->itemCount() == model.items.size()) {
+  if (sameShape(model.items, shown_) && menu_->itemCount() == model.items.size()) {
     refreshAll(model.items);
   } else {
     rebuild(model.items);

@@ -19,20 +19,38 @@ bool sameOptionalText(const std::optional<std::string>& a, const std::optional<s
   return !a || sameText(*a, *b);
 }
 
-// Pre-order walk with an explicit stack, so depth costs heap, not call stack.
-void appendShape(const Item& root, Shape& out) {
-  out.push_back(view(root.id));
-  std::vector<std::pair<const std::vector<Item>*, std::size_t>> stack;
-  if (root.children) stack.emplace_back(&*root.children, 0);
-  while (!stack.empty()) {
-    auto& [list, next] = stack.back();
-    if (next == list->size()) {
-      stack.pop_back();
-      continue;
+// Pre-order walk over item lists with an explicit stack, so depth costs heap, not call stack.
+class PreOrder {
+ public:
+  explicit PreOrder(const std::vector<Item>& items) { push(items); }
+
+  // The next item in pre-order; null at the end.
+  const Item* next() {
+    while (!stack_.empty()) {
+      auto& [list, index] = stack_.back();
+      if (index == list->size()) {
+        stack_.pop_back();
+        continue;
+      }
+      const Item& item = (*list)[index++];
+      if (item.children) push(*item.children);
+      return &item;
     }
-    const Item& child = (*list)[next++];
-    out.push_back(view(child.id));
-    if (child.children) stack.emplace_back(&*child.children, 0);
+    return nullptr;
+  }
+
+ private:
+  void push(const std::vector<Item>& items) {
+    if (!items.empty()) stack_.emplace_back(&items, 0);
+  }
+
+  std::vector<std::pair<const std::vector<Item>*, std::size_t>> stack_;
+};
+
+void appendShape(const std::vector<Item>& items, Shape& out) {
+  PreOrder walk(items);
+  while (const Item* item = walk.next()) {
+    out.push_back(view(item->id));
   }
 }
 
@@ -48,16 +66,26 @@ bool sameShape(const Shape& a, const Shape& b) {
 }
 
 Shape Item::shape() const {
-  Shape out;
-  appendShape(*this, out);
+  Shape out{view(id)};
+  if (children) appendShape(*children, out);
   return out;
 }
 
 Shape shapeOf(const std::vector<Item>& items) {
   Shape out;
-  for (const Item& item : items)
-    appendShape(item, out);
+  appendShape(items, out);
   return out;
+}
+
+bool sameShape(const std::vector<Item>& a, const std::vector<Item>& b) {
+  PreOrder left(a);
+  PreOrder right(b);
+  for (;;) {
+    const Item* x = left.next();
+    const Item* y = right.next();
+    if (!x || !y) return x == y;
+    if (!sameOptionalText(x->id, y->id)) return false;
+  }
 }
 
 // Recursion depth is the nesting depth of `children`, which decoding bounds by the JSON

@@ -48,4 +48,8 @@ struct StatusMenuModel {
 // Concatenated shapes of the items, in list order.
 Shape shapeOf(const std::vector<StatusMenuModel::Item>& items);
 
+// sameShape(shapeOf(a), shapeOf(b)), walking both lists side by side without building shapes.
+bool sameShape(const std::vector<StatusMenuModel::Item>& a,
+               const std::vector<StatusMenuModel::Item>& b);
+
 }  // namespace nvx

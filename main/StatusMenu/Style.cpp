@@ -1,6 +1,8 @@
 #include "Style.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace nvx {
@@ -22,7 +24,7 @@ std::optional<AttributedString> iconSegment(const std::string& name, FontRole fo
   auto image = symbol->withSymbolConfiguration({pointSize});
   if (!image) return std::nullopt;
   auto segment = AttributedString::withAttachment({std::move(image), name, pointSize, kIconBounds});
-  segment.append(AttributedString(std::string(kIconGap), {font}));
+  segment.append(kIconGap, {font});
   return segment;
 }
 
@@ -35,14 +37,16 @@ void style(platform::MenuItem& entry, const StatusMenuModel::Item& item, double 
                                               : platform::ControlState::Off);
   const FontRole font = item.bold.value_or(false) ? FontRole::BoldSystem : FontRole::Menu;
 
-  AttributedString title(item.text.value_or(std::string()), {font});
-  if (item.icon) {
-    if (auto icon = iconSegment(*item.icon, font, platform)) title.insert(0, *icon);
-  }
+  // The icon segment goes before the text; building it first equals inserting it at 0.
+  std::optional<AttributedString> icon;
+  if (item.icon) icon = iconSegment(*item.icon, font, platform);
+  AttributedString title = icon ? std::move(*icon) : AttributedString();
+  title.append(item.text ? std::string_view(*item.text) : std::string_view(), {font});
   if (item.detail && !item.detail->empty()) {
     const ColorRole colour =
         item.ready.value_or(false) ? ColorRole::SystemGreen : ColorRole::SecondaryLabel;
-    title.append(AttributedString("\t" + *item.detail, {FontRole::Menu, colour}));
+    title.append("\t", {FontRole::Menu, colour});
+    title.append(*item.detail, {FontRole::Menu, colour});
     platform::ParagraphStyle paragraph{
         {platform::TextTab{platform::TextTab::Alignment::Right, tab}}};
     title.addAttribute(std::move(paragraph), {0, title.length()});

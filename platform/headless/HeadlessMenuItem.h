@@ -39,8 +39,11 @@ class HeadlessMenuItem final : public MenuItem {
   // new one even where the allocator hands out the old address.
   std::uint64_t id() const { return id_; }
 
+  // What choosing the entry does, and to whom.
   ActionTarget* target() const { return target_; }
   MenuAction action() const { return action_; }
+
+  // submenu(), as the in-memory type.
   HeadlessMenu* headlessSubmenu() const { return submenu_.get(); }
 
   // The menu holding this entry; null until it is added to one.

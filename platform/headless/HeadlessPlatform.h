@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "HeadlessFonts.h"
+#include "HeadlessImage.h"
 #include "HeadlessMainLoop.h"
 #include "HeadlessMenu.h"
 #include "HeadlessSharePicker.h"

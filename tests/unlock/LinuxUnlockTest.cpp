@@ -229,6 +229,13 @@ TEST_F(LinuxUnlockTest, AsksForItselfInteractivelyWithoutDetails) {
   EXPECT_STREQ(g_variant_get_string(arg(4).get(), nullptr), kCancellationId);
 }
 
+TEST_F(LinuxUnlockTest, GlibDebugOutputReachesNeitherStream) {
+  startPolkit(true);
+  Env env = bus_.env();
+  env.insert(env.end(), {{"G_DBUS_DEBUG", "all"}, {"G_MESSAGES_DEBUG", "all"}});
+  EXPECT_EQ(TestProcess(unlockCommand({}), env).finish(), kOk);
+}
+
 class SignalTest : public LinuxUnlockTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(SignalTest, SignalWhileTheDialogIsUpEndsWithoutAWord) {

@@ -40,7 +40,9 @@ struct Case {
   std::vector<bool> biometryReads;   // one entry per read: whether it came after the query
 };
 
-void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const Case kCases[] = {
     {"NoArgumentsGranted", {}, true, 0, Outcome::kGranted, kOk, {"Unlock Norvane"}, {}},

@@ -25,7 +25,6 @@ class PrivateBus {
 
   // Null when the daemon did not come up.
   GDBusConnection* connection() const { return connection_.get(); }
-  const std::string& address() const { return address_; }
   const std::string& dir() const { return dir_; }
   // DBUS_SYSTEM_BUS_ADDRESS for a child, the only place the bus is named.
   Env env() const { return {{"DBUS_SYSTEM_BUS_ADDRESS", address_}}; }

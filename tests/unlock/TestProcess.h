@@ -38,7 +38,6 @@ class TestProcess {
   TestProcess(const TestProcess&) = delete;
   TestProcess& operator=(const TestProcess&) = delete;
 
-  bool started() const { return proc_ != nullptr; }
   pid_t pid() const;
   bool running() const;
   void sendSignal(int signal);

@@ -12,9 +12,11 @@ namespace nvx::test {
 namespace {
 
 void childSetup(gpointer uid) {
-  prctl(PR_SET_PDEATHSIG, SIGKILL);
   const auto id = static_cast<uid_t>(GPOINTER_TO_UINT(uid));
   if (id != 0 && (setgroups(0, nullptr) != 0 || setgid(id) != 0 || setuid(id) != 0)) _exit(127);
+  // After the change of user, which clears it. A peer that changes user itself (polkitd)
+  // still ends with the bus, which does not outlive the test.
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
 }
 
 std::string text(GBytes* bytes) {

@@ -1,0 +1,256 @@
+// nvx-unlock as built, against a polkit authority (python-dbusmock's template) and an fprintd
+// peer (fprintd_peer.py) on a private bus.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "PrivateBus.h"
+#include "TestProcess.h"
+#include "UnlockDbus.h"
+#include "UnlockPeers.h"
+
+namespace nvx::test {
+namespace {
+
+using namespace unlockdbus;
+
+constexpr char kMockInterface[] = "org.freedesktop.DBus.Mock";
+constexpr char kOtherAction[] = "org.example.other";
+
+class LinuxUnlockTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(bus_.connection(), nullptr) << "dbus-daemon did not start"; }
+
+  // The template refuses every action unless granted; it has no EnumerateActions of its own.
+  void startPolkit(bool grant, const char* knownAction = kActionId) {
+    polkit_ = bus_.startPeer({kPython, "-m", "dbusmock", "--system", "-t", "polkitd"}, kPolkitName);
+    ASSERT_TRUE(polkit_) << "polkit mock did not start";
+    if (grant) {
+      ASSERT_TRUE(mock("SetAllowed", g_variant_new_parsed("([%s],)", kActionId)));
+    }
+    setPolkitMethod(kEnumerateActions, "s", "a(ssssssuuua{ss})",
+                    std::string("ret = [('") + knownAction +
+                        "', '', 'Unlock Norvane', 'Norvane', '', '', 0, 0, 1, {})]");
+  }
+
+  // Replaces (or adds) an authority method by one running `code`.
+  void setPolkitMethod(const char* method, const char* in, const char* out,
+                       const std::string& code) {
+    ASSERT_TRUE(mock("AddMethod",
+                     g_variant_new("(sssss)", kPolkitInterface, method, in, out, code.c_str())));
+  }
+
+  void startFprintdPeer(const char* parameters) {
+    fprintd_ = startFprintd(bus_, parameters);
+    ASSERT_TRUE(fprintd_) << "fprintd peer did not start";
+  }
+
+  GVariantPtr mock(const char* method, GVariant* args) {
+    return bus_.call(kPolkitName, kPolkitPath, kMockInterface, method, args);
+  }
+
+  // The authority's CheckAuthorization calls so far, each as its tuple of arguments.
+  std::vector<GVariantPtr> checks() {
+    std::vector<GVariantPtr> found;
+    const GVariantPtr reply = mock("GetCalls", nullptr);
+    if (!reply) return found;
+    GVariantIter* calls = nullptr;
+    g_variant_get(reply.get(), "(a(tsav))", &calls);
+    const gchar* method = nullptr;
+    GVariant* args = nullptr;
+    while (g_variant_iter_loop(calls, "(t&s@av)", nullptr, &method, &args)) {
+      if (std::string(method) == kCheckAuthorization) found.emplace_back(g_variant_ref(args));
+    }
+    g_variant_iter_free(calls);
+    return found;
+  }
+
+  Outcome run(const std::vector<std::string>& args) {
+    return TestProcess(unlockCommand(args), bus_.env()).finish();
+  }
+
+  // Starts nvx-unlock and waits until its check has reached the (hanging) authority.
+  std::unique_ptr<TestProcess> startHangingCheck() {
+    EXPECT_TRUE(mock("SimulateHang", g_variant_new("(b)", TRUE)));
+    auto child = std::make_unique<TestProcess>(unlockCommand({}), bus_.env());
+    EXPECT_TRUE(waitFor([&] { return !checks().empty(); })) << "no CheckAuthorization arrived";
+    return child;
+  }
+
+  PrivateBus bus_;
+  std::unique_ptr<TestProcess> polkit_;
+  std::unique_ptr<TestProcess> fprintd_;
+};
+
+// CheckAuthorization answers; nullptr code keeps the template's own (granting when `grant`).
+struct AuthorityCase {
+  const char* name;
+  bool grant;
+  const char* out;
+  const char* code;
+  Outcome expected;
+};
+
+const AuthorityCase kAuthorityCases[] = {
+    {"Granted", true, nullptr, nullptr, kOk},
+    {"Refused", false, nullptr, nullptr, kFail},
+    {"DialogDismissed", true, "(bba{ss})", "ret = (False, False, {'polkit.dismissed': 'true'})",
+     kFail},
+    {"ChallengeWithoutAgent", true, "(bba{ss})", "ret = (False, True, {})", kFail},
+    {"AuthorizedYetChallenged", true, "(bba{ss})", "ret = (True, True, {})", kFail},
+    {"Error", true, "(bba{ss})",
+     "raise dbus.exceptions.DBusException('no', name='org.freedesktop.PolicyKit1.Error.Failed')",
+     kFail},
+    {"ReplyOfAnotherType", true, "s", "ret = 'yes'", kFail},
+    {"ReplyMissingDetails", true, "(bb)", "ret = (True, False)", kFail},
+};
+
+class AuthorityTest : public LinuxUnlockTest,
+                      public ::testing::WithParamInterface<AuthorityCase> {};
+
+TEST_P(AuthorityTest, VerdictFollowsTheAuthority) {
+  const AuthorityCase& c = GetParam();
+  startPolkit(c.grant);
+  if (c.code) setPolkitMethod(kCheckAuthorization, "(sa{sv})sa{ss}us", c.out, c.code);
+  EXPECT_EQ(run({}), c.expected);
+  EXPECT_EQ(checks().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, AuthorityTest, ::testing::ValuesIn(kAuthorityCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The authority cannot be used: every run fails (or says "no") without asking it to check.
+struct UnavailableCase {
+  const char* name;
+  bool authority;             // a polkit authority on the bus at all
+  const char* enumerateOut;   // with `enumerateCode`, replaces its EnumerateActions
+  const char* enumerateCode;  // nullptr: it lists only another action
+};
+
+const UnavailableCase kUnavailableCases[] = {
+    {"NoAuthority", false, nullptr, nullptr},
+    {"ActionUnknown", true, nullptr, nullptr},
+    {"EnumerateActionsFails", true, "a(ssssssuuua{ss})",
+     "raise dbus.exceptions.DBusException('no', name='org.freedesktop.DBus.Error.AccessDenied')"},
+    {"EnumerateActionsOfAnotherType", true, "as", "ret = ['org.norvane.unlock']"},
+};
+
+class UnavailableTest : public LinuxUnlockTest,
+                        public ::testing::WithParamInterface<UnavailableCase> {};
+
+TEST_P(UnavailableTest, FailsWithoutPromptAndChecksNo) {
+  const UnavailableCase& c = GetParam();
+  if (c.authority) startPolkit(true, c.enumerateCode ? kActionId : kOtherAction);
+  if (c.enumerateCode) setPolkitMethod(kEnumerateActions, "s", c.enumerateOut, c.enumerateCode);
+  startFprintdPeer(kEnrolledFinger);
+
+  EXPECT_EQ(run({}), kFail);
+  EXPECT_EQ(run({"check"}), kNo);
+  EXPECT_TRUE(checks().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, UnavailableTest, ::testing::ValuesIn(kUnavailableCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LinuxUnlock, WithoutASystemBusFailsAndChecksNo) {
+  const Env env{{"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/nvx-unlock-bus"}};
+  EXPECT_EQ(TestProcess(unlockCommand({}), env).finish(), kFail);
+  EXPECT_EQ(TestProcess(unlockCommand({"check"}), env).finish(), kNo);
+}
+
+struct SensorCase {
+  const char* name;
+  const char* fprintd;  // peer parameters; nullptr: no fprintd on the bus
+  std::vector<std::string> args;
+  Outcome expected;
+};
+
+const SensorCase kSensorCases[] = {
+    {"EnrolledFingerIsYes", kEnrolledFinger, {"check"}, kYes},
+    {"FurtherArgumentsAreIgnored",
+     R"({"device": true, "fingers": ["left-thumb"]})",
+     {"check", "Prompt", "more"},
+     kYes},
+    {"NoFprintdIsNo", nullptr, {"check"}, kNo},
+    {"NoDeviceIsNo", "{}", {"check"}, kNo},
+    {"NoEnrolledPrintsIsNo", R"({"device": true})", {"check"}, kNo},
+    {"MalformedFingerListIsNo",
+     R"({"device": true, "fingers": ["x"], "malformed": true})",
+     {"check"},
+     kNo},
+    {"CapitalisedCheckAuthenticates", R"({"device": true, "fingers": ["x"]})", {"Check"}, kOk},
+};
+
+class SensorTest : public LinuxUnlockTest, public ::testing::WithParamInterface<SensorCase> {};
+
+TEST_P(SensorTest, CheckAnswersFromFprintd) {
+  const SensorCase& c = GetParam();
+  startPolkit(true);
+  if (c.fprintd) startFprintdPeer(c.fprintd);
+  EXPECT_EQ(run(c.args), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SensorTest, ::testing::ValuesIn(kSensorCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LinuxUnlockTest, AsksForItselfInteractivelyWithoutDetails) {
+  startPolkit(true);
+  TestProcess child(unlockCommand({"open", "Custom prompt"}), bus_.env());
+  const std::string pid = std::to_string(child.pid());
+  ASSERT_EQ(child.finish(), kOk);
+
+  const auto calls = checks();
+  ASSERT_EQ(calls.size(), 1u);
+  std::string printed = GCharPtr(g_variant_print(calls[0].get(), FALSE)).get();
+  // The start time differs per run: a number, then the whole call compares exactly.
+  const std::string startTime = "'start-time': <uint64 ";
+  const auto at = printed.find(startTime);
+  ASSERT_NE(at, std::string::npos) << printed;
+  const auto from = at + startTime.size();
+  const auto to = printed.find('>', from);
+  EXPECT_GT(std::stoull(printed.substr(from, to - from)), 0u) << printed;
+  printed.replace(from, to - from, "T");
+  // Subject, action, details (none: the prompt is not sent), AllowUserInteraction, cancellation.
+  EXPECT_EQ(printed, "[<('unix-process', {'pid': <uint32 " + pid + ">, " + startTime + "T>, " +
+                         "'uid': <" + std::to_string(getuid()) + ">})>, " +
+                         "<'org.norvane.unlock'>, <@a{ss} {}>, <uint32 1>, <'nvx-unlock'>]");
+}
+
+TEST_F(LinuxUnlockTest, GlibDebugOutputReachesNeitherStream) {
+  startPolkit(true);
+  Env env = bus_.env();
+  env.insert(env.end(), {{"G_DBUS_DEBUG", "all"}, {"G_MESSAGES_DEBUG", "all"}});
+  EXPECT_EQ(TestProcess(unlockCommand({}), env).finish(), kOk);
+}
+
+class SignalTest : public LinuxUnlockTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SignalTest, SignalWhileTheDialogIsUpEndsWithoutAWord) {
+  startPolkit(true);
+  const auto child = startHangingCheck();
+  child->sendSignal(GetParam());
+  EXPECT_EQ(child->finish(), (Outcome{"", "", -1, GetParam()}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+
+TEST_F(LinuxUnlockTest, AuthorityVanishingMidCheckFails) {
+  startPolkit(true);
+  const auto child = startHangingCheck();
+  polkit_.reset();
+  EXPECT_EQ(child->finish(), kFail);
+}
+
+TEST_F(LinuxUnlockTest, BusVanishingMidCheckFails) {
+  startPolkit(true);
+  const auto child = startHangingCheck();
+  bus_.kill();
+  EXPECT_EQ(child->finish(), kFail);
+}
+
+}  // namespace
+}  // namespace nvx::test

@@ -1,0 +1,85 @@
+#include "PrivateBus.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace nvx::test {
+
+PrivateBus::PrivateBus() {
+  const GCharPtr dir(g_dir_make_tmp("nvx-unlock-XXXXXX", nullptr));
+  if (!dir) return;
+  dir_ = dir.get();
+  // Peers may run as other users (polkitd, nobody): they need to reach the socket.
+  chmod(dir_.c_str(), 0755);
+  const std::string socket = dir_ + "/system_bus_socket";
+  address_ = "unix:path=" + socket;
+  std::ofstream(dir_ + "/bus.conf") << R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <listen>)" << address_ << R"(</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+)";
+  daemon_ = std::make_unique<TestProcess>(
+      std::vector<std::string>{"dbus-daemon", "--nofork", "--config-file=" + dir_ + "/bus.conf"},
+      Env{}, false);
+  waitFor([&] {
+    connection_.reset(g_dbus_connection_new_for_address_sync(
+        address_.c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr));
+    return connection_ != nullptr || !daemon_->running();
+  });
+}
+
+PrivateBus::~PrivateBus() {
+  connection_.reset();
+  daemon_.reset();
+  if (!dir_.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+}
+
+std::unique_ptr<TestProcess> PrivateBus::startPeer(const std::vector<std::string>& argv,
+                                                   const std::string& name) const {
+  if (!connection_) return nullptr;
+  auto peer = std::make_unique<TestProcess>(argv, env(), false);
+  const bool owned = waitFor([&] {
+    const GVariantPtr reply =
+        call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+             "NameHasOwner", g_variant_new("(s)", name.c_str()), "(b)");
+    gboolean has = FALSE;
+    if (reply) g_variant_get(reply.get(), "(b)", &has);
+    return has || !peer->running();
+  });
+  return owned && peer->running() ? std::move(peer) : nullptr;
+}
+
+GVariantPtr PrivateBus::call(const char* name, const char* path, const char* interface,
+                             const char* method, GVariant* args, const char* replyType) const {
+  if (!connection_) {
+    if (args) g_variant_unref(g_variant_ref_sink(args));
+    return nullptr;
+  }
+  return GVariantPtr(g_dbus_connection_call_sync(connection_.get(), name, path, interface, method,
+                                                 args,
+                                                 replyType ? G_VARIANT_TYPE(replyType) : nullptr,
+                                                 G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr));
+}
+
+void PrivateBus::kill() {
+  daemon_.reset();
+}
+
+}  // namespace nvx::test

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <gio/gio.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "GPtr.h"
+#include "TestProcess.h"
+
+namespace nvx::test {
+
+// Debian's interpreter, the one with python3-dbusmock (not whatever `python3` is first on PATH).
+inline constexpr char kPython[] = "/usr/bin/python3";
+
+// A dbus-daemon of its own on a socket in a fresh temporary folder, standing in for the
+// system bus; it never touches the machine's buses. Stopped and removed on destruction.
+class PrivateBus {
+ public:
+  PrivateBus();
+  ~PrivateBus();
+  PrivateBus(const PrivateBus&) = delete;
+  PrivateBus& operator=(const PrivateBus&) = delete;
+
+  // Null when the daemon did not come up.
+  GDBusConnection* connection() const { return connection_.get(); }
+  const std::string& dir() const { return dir_; }
+  // DBUS_SYSTEM_BUS_ADDRESS for a child, the only place the bus is named.
+  Env env() const { return {{"DBUS_SYSTEM_BUS_ADDRESS", address_}}; }
+
+  // Starts a peer on this bus and waits until it owns `name`; null when it does not.
+  std::unique_ptr<TestProcess> startPeer(const std::vector<std::string>& argv,
+                                         const std::string& name) const;
+
+  // Calls a method; null on any error. Takes ownership of a floating `args`.
+  GVariantPtr call(const char* name, const char* path, const char* interface, const char* method,
+                   GVariant* args, const char* replyType = nullptr) const;
+
+  // Kills the daemon, as when the bus goes away.
+  void kill();
+
+ private:
+  std::string dir_;
+  std::string address_;
+  std::unique_ptr<TestProcess> daemon_;
+  GObjectPtr<GDBusConnection> connection_;
+};
+
+}  // namespace nvx::test

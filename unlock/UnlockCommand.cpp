@@ -1,0 +1,45 @@
+#include "UnlockCommand.h"
+
+#include <cassert>
+
+namespace nvx {
+namespace {
+
+constexpr std::string_view kCheckWord = "check";
+constexpr std::string_view kDefaultPrompt = "Unlock Norvane";
+
+constexpr Verdict kYes{"yes", 0};
+constexpr Verdict kNo{"no", 0};
+constexpr Verdict kOk{"ok", 0};
+constexpr Verdict kFail{"fail", 1};
+
+}  // namespace
+
+Verdict runUnlockCommand(std::span<const std::string> args, UnlockContext& ctx,
+                         MakeSemaphore makeSemaphore) {
+  // Asked on every run, before the arguments are looked at: it also fills in the biometry type.
+  const bool can = ctx.canEvaluatePolicy();
+
+  if (args.size() >= 2 && args[1] == kCheckWord) {
+    return can && ctx.biometryType() == kBiometryTouchId ? kYes : kNo;
+  }
+  if (!can) return kFail;
+
+  const std::string reason = args.size() >= 3 ? args[2] : std::string(kDefaultPrompt);
+
+  // Shared with the reply, which may still be inside signal() when wait() returns here.
+  struct Pending {
+    std::unique_ptr<Semaphore> done;
+    bool ok = false;
+  };
+  auto pending = std::make_shared<Pending>(Pending{makeSemaphore()});
+  assert(pending->done);
+  ctx.evaluatePolicy(reason, [pending](bool success) {
+    pending->ok = success;
+    pending->done->signal();
+  });
+  pending->done->wait();  // orders the reply's write of `ok` before the read below
+  return pending->ok ? kOk : kFail;
+}
+
+}  // namespace nvx

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -58,6 +58,18 @@ struct Options {
   bool parentIsApplication = true;
   bool grants = true;
 };
+
+// 8-4-4-4-12 upper-case hex digits, version 4, RFC 4122 variant.
+bool isUuidString(const std::string& s) {
+  if (s.size() != 36) return false;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+    if (hyphen != (s[i] == '-')) return false;
+    if (!hyphen && !std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
+    if (std::islower(static_cast<unsigned char>(s[i]))) return false;
+  }
+  return s[14] == '4' && std::string_view("89AB").find(s[19]) != std::string_view::npos;
+}
 
 class HelperTest : public testing::Test {
  protected:
@@ -178,9 +190,8 @@ TEST_F(HelperTest, PostsEachNoteWithAFreshIdentifierAndTheDefaultSound) {
   runAgent(std::string(kNote) + "\n" + kNote + "\n" + R"({"notify":{"title":"","body":""}})");
   const auto& requests = center->center().requests();
   ASSERT_EQ(requests.size(), 3u);
-  const std::regex uuid("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
   for (const auto& r : requests) {
-    EXPECT_TRUE(std::regex_match(r.identifier, uuid)) << r.identifier;
+    EXPECT_TRUE(isUuidString(r.identifier)) << r.identifier;
     EXPECT_TRUE(r.defaultSound);
   }
   EXPECT_NE(requests[0].identifier, requests[1].identifier);

@@ -13,6 +13,7 @@
 #include "LineFramer.h"
 #include "MessageDecoder.h"
 #include "StatusMenuModel.h"
+#include "Utf8.h"
 
 namespace {
 
@@ -211,6 +212,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& line : lines) {
     const std::optional<Message> message = decoder.decode(line);
     check(identical(message, fresh.decode(line)));
+    // Repairing the UTF-8 first must change nothing: the decoder does the same.
+    std::string repaired;
+    nvx::appendRepairedUtf8(line, repaired);
+    check(identical(message, fresh.decode(repaired)));
     if (message) checkMessage(*message);
   }
   return 0;

@@ -28,7 +28,11 @@ bool decodeOptionalText(element e, std::optional<std::string>& out) {
     out.reset();
     return true;
   }
-  return decodeText(e, out.emplace());
+  std::string_view s;
+  if (e.get_string().get(s) != simdjson::SUCCESS) return false;
+  // Constructing in place is cheaper than assigning to an empty string; entries hold most texts.
+  out.emplace(s);
+  return true;
 }
 
 bool decodeOptionalFlag(element e, std::optional<bool>& out) {
@@ -161,15 +165,19 @@ MessageDecoder::MessageDecoder() = default;
 std::optional<Message> MessageDecoder::decode(std::string_view line) {
   buffer_.clear();
   buffer_.reserve(line.size() + simdjson::SIMDJSON_PADDING);
-  if (simdjson::validate_utf8(line.data(), line.size())) {
-    buffer_.append(line);
-  } else {
+  buffer_.append(line);
+  element root;
+  simdjson::error_code error = parser_.parse(buffer_).get(root);
+  // The parser checks UTF-8 itself, so a valid line is read once, not twice. Repair replaces
+  // only bytes >= 0x80, so it can neither cause nor cure any other error.
+  if (error == simdjson::UTF8_ERROR) {
+    buffer_.clear();
     appendRepairedUtf8(line, buffer_);
     buffer_.reserve(buffer_.size() + simdjson::SIMDJSON_PADDING);
+    error = parser_.parse(buffer_).get(root);
   }
+  if (error != simdjson::SUCCESS) return std::nullopt;
 
-  element root;
-  if (parser_.parse(buffer_).get(root) != simdjson::SUCCESS) return std::nullopt;
   Message message;
   if (!decodeMessage(root, message)) return std::nullopt;
   return message;

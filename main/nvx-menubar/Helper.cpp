@@ -7,6 +7,7 @@
 #include <string>
 
 #include "MessageDecoder.h"
+#include "OnMain.h"
 #include "Protocol.h"
 #include "Uuid.h"
 
@@ -71,9 +72,10 @@ void Helper::readInput() {
   reader.run([&](std::string_view line) {
     auto message = decoder.decode(line);
     if (!message) return;
-    app.post([self = shared_from_this(), message = std::move(*message)] { self->apply(message); });
+    onMain(app,
+           [self = shared_from_this(), message = std::move(*message)] { self->apply(message); });
   });
-  app.post([&app] { app.terminate(); });
+  onMain(app, [&app] { app.terminate(); });
 }
 
 void Helper::apply(const Message& message) {
@@ -109,7 +111,7 @@ unsigned Helper::willPresentNotification() {
 }
 
 void Helper::didReceiveNotificationResponse(std::function<void()> completion) {
-  platform_.application.post([self = shared_from_this()] { self->send(protocol::kEventOpen); });
+  onMain(platform_.application, [self = shared_from_this()] { self->send(protocol::kEventOpen); });
   completion();
 }
 

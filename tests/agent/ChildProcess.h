@@ -29,6 +29,10 @@ class ChildProcess {
 
   pid_t pid() const { return pid_; }
 
+  // The parent's end of standard output or error, for a caller that reads in bulk on its
+  // own; bytes that readLines or readAll have already taken are not there any more.
+  int fd(int stream) const { return stream == kStdout ? out_ : err_; }
+
   // Writes all of `bytes` to the child's standard input.
   bool write(std::string_view bytes);
   void closeStdin();

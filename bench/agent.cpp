@@ -1,0 +1,542 @@
+// The whole agent as its parent sees it: the built nvx-menubar on pipes, side by side with the
+// decoding of the same bytes in this process.
+//   (a) throughput of a refresh stream and a rebuild stream against decode-only;
+//   (b) latency from writing a line to reading its dump;
+//   (c) start-up, from exec to the first dump;
+//   (d) idle cost, the agent's voluntary context switches with input open and quiet;
+//   (e) resident memory after 1,000,000 updates against after 1,000.
+#include <poll.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstddef>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "LineFramer.h"
+#include "LineReader.h"
+#include "MessageDecoder.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using nvx::test::ChildProcess;
+
+constexpr int kEntries = 20;
+constexpr std::size_t kDumpLines = kEntries + 1;  // the header, then one line per entry
+constexpr std::size_t kCycle = 1000;              // distinct messages a stream repeats
+constexpr std::size_t kThroughputMessages = 30'000;
+constexpr int kThroughputRounds = 3;
+constexpr int kLatencyWarmUp = 100;
+constexpr int kLatencyLines = 2000;
+constexpr int kStartRuns = 11;
+constexpr auto kSettle = 200ms;  // for the agent to go back to sleep after its last output
+constexpr auto kIdle = 5s;
+constexpr std::size_t kEarlyUpdates = 1'000;
+constexpr std::size_t kLateUpdates = 1'000'000;
+constexpr std::size_t kPaceBlock = 50;  // messages per write while pacing
+constexpr std::size_t kInFlight = 100;
+static_assert(kEarlyUpdates % kPaceBlock == 0);
+constexpr std::size_t kBurst = 50'000;
+constexpr auto kTimeout = 120s;  // for any one wait on the agent; a wedged agent fails the run
+
+constexpr double kMinVersusDecode = 0.5;
+constexpr long kMaxIdleSwitches = 0;
+constexpr double kMaxMemoryRatio = 1.1;
+
+// What changes from one message to the next: texts only, or also an id, which forces a rebuild.
+enum class Kind { Refresh, Rebuild };
+
+// Symbols the agent's session knows, so that every entry gets its icon drawn.
+constexpr std::array<std::string_view, 4> kIcons = {"book", "star", "clock", "flame"};
+
+// One entry as the parent writes them (as bench/decode does): an icon, a detail with
+// non-ASCII, flags in all three states. `version` moves the counts in the text and detail.
+std::string entry(int i, std::size_t version, std::string_view id, std::string_view children) {
+  const std::size_t n = version + static_cast<std::size_t>(i);
+  std::string s = "{\"id\":\"" + std::string(id) + "\",\"text\":\"Vocabulary, part " +
+                  std::to_string(i) + " (" + std::to_string(n % 97) + ")\",\"detail\":\"" +
+                  std::to_string(n % 40) + " due \xC2\xB7 " + std::to_string(n % 7) +
+                  " new\",\"icon\":\"" + std::string(kIcons[static_cast<std::size_t>(i) % 4]) +
+                  "\"";
+  if (i % 3 != 0) s += i % 3 == 1 ? ",\"checked\":true" : ",\"checked\":false";
+  if (i % 4 == 0) s += ",\"bold\":true";
+  s += i % 2 ? ",\"ready\":true" : ",\"ready\":null";
+  if (i % 5 == 0) s += ",\"disabled\":false";
+  if (!children.empty()) s += ",\"children\":[" + std::string(children) + "]";
+  return s + "}";
+}
+
+std::string deckId(int i) {
+  return "deck:" + std::to_string(1000 + i);
+}
+
+// A 20-entry menu message: a separator every eighth entry, one submenu of four.
+std::string makeMessage(Kind kind, std::size_t version) {
+  std::string sub;
+  for (int i = 0; i < 4; ++i)
+    sub += (i ? "," : "") + entry(900 + i, version, deckId(900 + i), "");
+  std::string items;
+  for (int i = 0; i < kEntries; ++i) {
+    if (i) items += ',';
+    std::string id = deckId(i);
+    if (i == 0 && kind == Kind::Rebuild) id += "." + std::to_string(version);
+    items += i % 8 == 7 ? "{}" : entry(i, version, id, i == 2 ? sub : "");
+  }
+  return "{\"menu\":{\"title\":\"" + std::to_string(version % 50) +
+         "\",\"tooltip\":\"Norvane: cards due\",\"iconStyle\":\"black\",\"shareText\":\"I keep "
+         "my cards in Norvane.\",\"items\":[" +
+         items + "]}}\n";
+}
+
+// An endless stream of messages, kCycle distinct ones repeated; neighbours always differ.
+struct Workload {
+  const char* name;
+  std::string cycle;
+  std::vector<std::size_t> ends;  // offset just past each message's LF
+
+  Workload(const char* label, Kind kind) : name(label) {
+    for (std::size_t v = 0; v < kCycle; ++v) {
+      cycle += makeMessage(kind, v);
+      ends.push_back(cycle.size());
+    }
+  }
+
+  double averageBytes() const { return static_cast<double>(cycle.size()) / kCycle; }
+
+  // Hands messages [from, from + count) of the stream to sink(std::string_view) in pieces of
+  // whole messages, each at most one cycle long.
+  template <class Sink>
+  void emit(std::size_t from, std::size_t count, Sink&& sink) const {
+    while (count > 0) {
+      const std::size_t first = from % kCycle;
+      const std::size_t n = std::min(count, kCycle - first);
+      const std::size_t begin = first ? ends[first - 1] : 0;
+      sink(std::string_view(cycle).substr(begin, ends[first + n - 1] - begin));
+      from += n;
+      count -= n;
+    }
+  }
+};
+
+double since(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+ChildProcess::Options agent(bool dump) {
+  ChildProcess::Options options;
+  options.argv = {NVX_MENUBAR_PATH};
+  options.unsetEnv = {"NVX_DUMP_MENU", "NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD"};
+  if (dump) options.env["NVX_DUMP_MENU"] = "1";
+  return options;
+}
+
+// A number from a /proc status file ("VmRSS:  1234 kB" gives 1234); -1 when it is absent.
+long statusField(const std::filesystem::path& file, std::string_view name) {
+  std::ifstream in(file);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.starts_with(name) && line.size() > name.size() && line[name.size()] == ':') {
+      return std::stol(line.substr(name.size() + 1));
+    }
+  }
+  return -1;
+}
+
+std::filesystem::path procDir(pid_t pid) {
+  return std::filesystem::path("/proc") / std::to_string(pid);
+}
+
+// Voluntary context switches of every thread of `pid`, summed; 0 when it has gone.
+long voluntarySwitches(pid_t pid) {
+  long sum = 0;
+  std::error_code error;
+  for (const auto& task : std::filesystem::directory_iterator(procDir(pid) / "task", error)) {
+    sum += std::max(0L, statusField(task.path() / "status", "voluntary_ctxt_switches"));
+  }
+  return sum;
+}
+
+// Waits until the agent has finished launching: its reader thread exists, and a moment more.
+bool awaitLaunch(pid_t pid) {
+  const auto deadline = Clock::now() + kTimeout;
+  while (statusField(procDir(pid) / "status", "Threads") < 2) {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  std::this_thread::sleep_for(kSettle);
+  return true;
+}
+
+// Counts the agent's dumps as they arrive on its standard error, reading in bulk.
+class DumpCounter {
+ public:
+  explicit DumpCounter(ChildProcess& child) : fd_(child.fd(ChildProcess::kStderr)) {}
+
+  // Reads until `dumps` dumps in all have come; false when the agent ends or stays silent
+  // too long first, which also releases every writer waiting in awaitBelow.
+  bool await(std::size_t dumps) {
+    pollfd p{fd_, POLLIN, 0};
+    while (lines_ < dumps * kDumpLines) {
+      ssize_t n = -1;
+      if (poll(&p, 1, static_cast<int>(std::chrono::milliseconds(kTimeout).count())) > 0) {
+        n = read(fd_, buf_.data(), buf_.size());
+      }
+      if (n <= 0) {
+        dumps_ = std::numeric_limits<std::size_t>::max() / 2;
+        dumps_.notify_all();
+        return false;
+      }
+      lines_ += static_cast<std::size_t>(std::count(buf_.data(), buf_.data() + n, '\n'));
+      dumps_ = lines_ / kDumpLines;
+      dumps_.notify_all();
+    }
+    return true;
+  }
+
+  // For a writer thread: returns once `written` exceeds the dumps so far by less than `ahead`.
+  void awaitBelow(std::size_t written, std::size_t ahead) const {
+    for (std::size_t done = dumps_; written >= done + ahead; done = dumps_)
+      dumps_.wait(done);
+  }
+
+ private:
+  int fd_;
+  std::vector<char> buf_ = std::vector<char>(std::size_t{1} << 18);
+  std::size_t lines_ = 0;
+  std::atomic<std::size_t> dumps_ = 0;
+};
+
+// CPU seconds of this process's children that have ended and been waited for.
+double childCpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  auto seconds = [](timeval t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double threadCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Wall and CPU seconds of one run; NaN when the run went wrong.
+struct Run {
+  double wall = NAN;
+  double cpu = NAN;
+};
+
+// (a) The agent, dump off, applying `count` messages: wall time from the first byte written
+// until its standard error closes at exit, which comes after the terminate task, which comes
+// after every message; CPU time of both its threads, start-up included.
+Run agentRun(const Workload& w, std::size_t count) {
+  const double cpuBefore = childCpuSeconds();
+  ChildProcess child(agent(false));
+  if (!awaitLaunch(child.pid())) return {};
+  const auto start = Clock::now();
+  std::thread writer([&] {
+    w.emit(0, count, [&](std::string_view piece) { child.write(piece); });
+    child.closeStdin();
+  });
+  const std::string err = child.readAll(ChildProcess::kStderr, kTimeout);
+  const double wall = since(start);
+  writer.join();
+  if (!err.empty() || child.wait(kTimeout) != 0) return {};
+  return {wall, childCpuSeconds() - cpuBefore};
+}
+
+// (a) The same bytes framed and decoded in this process, in the agent's read size.
+Run decodeRun(const Workload& w, std::size_t count) {
+  nvx::MessageDecoder decoder;
+  nvx::LineFramer framer;
+  std::size_t decoded = 0;
+  auto onLine = [&](std::string_view line) { decoded += decoder.decode(line).has_value(); };
+  const double cpuBefore = threadCpuSeconds();
+  const auto start = Clock::now();
+  w.emit(0, count, [&](std::string_view piece) {
+    for (std::size_t at = 0; at < piece.size(); at += nvx::LineReader::kBlockSize) {
+      framer.feed(piece.substr(at, nvx::LineReader::kBlockSize), onLine);
+    }
+  });
+  framer.finish(onLine);
+  if (decoded != count) return {};
+  return {since(start), threadCpuSeconds() - cpuBefore};
+}
+
+// Best of the rounds, interleaved, for the agent and for decode-only.
+struct Throughput {
+  Run agent{INFINITY, INFINITY};
+  Run decode{INFINITY, INFINITY};
+};
+
+Throughput throughput(const Workload& w) {
+  Throughput best;
+  auto keepBest = [](Run& kept, Run run) {
+    kept = {std::fmin(kept.wall, run.wall), std::fmin(kept.cpu, run.cpu)};
+  };
+  for (int round = 0; round < kThroughputRounds; ++round) {
+    keepBest(best.decode, decodeRun(w, kThroughputMessages));
+    keepBest(best.agent, agentRun(w, kThroughputMessages));
+  }
+  return best;
+}
+
+double percentile(std::vector<double> values, double p) {
+  if (values.empty()) return NAN;
+  std::sort(values.begin(), values.end());
+  const auto rank = static_cast<std::size_t>(std::ceil(p * static_cast<double>(values.size())));
+  return values[std::clamp<std::size_t>(rank, 1, values.size()) - 1];
+}
+
+// (b) Microseconds from writing each line to reading the last line of its dump.
+std::vector<double> latencies(const Workload& w) {
+  ChildProcess child(agent(true));
+  std::vector<double> us;
+  for (int i = 0; i < kLatencyWarmUp + kLatencyLines; ++i) {
+    const auto start = Clock::now();
+    w.emit(static_cast<std::size_t>(i), 1, [&](std::string_view line) { child.write(line); });
+    if (child.readLines(ChildProcess::kStderr, kDumpLines, kTimeout).size() != kDumpLines) {
+      return {};
+    }
+    if (i >= kLatencyWarmUp) us.push_back(since(start) * 1e6);
+  }
+  child.closeStdin();
+  return child.wait(kTimeout) == 0 ? us : std::vector<double>{};
+}
+
+// (c) Milliseconds from spawning the agent, its first line already on the way, to its dump.
+std::vector<double> startUps(const Workload& w) {
+  std::vector<double> ms;
+  for (int run = 0; run < kStartRuns; ++run) {
+    const auto start = Clock::now();
+    ChildProcess child(agent(true));
+    w.emit(0, 1, [&](std::string_view line) { child.write(line); });
+    if (child.readLines(ChildProcess::kStderr, kDumpLines, kTimeout).size() != kDumpLines) {
+      return {};
+    }
+    ms.push_back(since(start) * 1e3);
+    child.closeStdin();
+    if (child.wait(kTimeout) != 0) return {};
+  }
+  return ms;
+}
+
+// (d) Voluntary context switches of the agent over kIdle with its input open and quiet, once
+// its first message is applied and it has settled; -1 when the agent misbehaves.
+long idleSwitches(const Workload& w) {
+  ChildProcess child(agent(true));
+  w.emit(0, 1, [&](std::string_view line) { child.write(line); });
+  if (child.readLines(ChildProcess::kStderr, kDumpLines, kTimeout).size() != kDumpLines) return -1;
+  std::this_thread::sleep_for(kSettle);
+  const long before = voluntarySwitches(child.pid());
+  std::this_thread::sleep_for(kIdle);
+  const long after = voluntarySwitches(child.pid());
+  child.closeStdin();
+  return child.wait(kTimeout) == 0 ? after - before : -1;
+}
+
+// (e) VmRSS in kB after the early and after the late number of updates of one agent, counted
+// by their dumps. At most kInFlight messages are written ahead of the dumps, as a parent
+// sending updates as they come would; so the queue plays no part in either reading (a burst
+// is measured on its own). Zeros when the agent misbehaves.
+struct Memory {
+  long early = 0;
+  long late = 0;
+  double seconds = 0;  // for the late updates
+};
+
+Memory memory(const Workload& w) {
+  ChildProcess child(agent(true));
+  DumpCounter dumps(child);
+  std::promise<void> go;
+  std::thread writer([&, started = go.get_future()] {
+    bool ok = true;
+    auto write = [&](std::string_view piece) { ok = ok && child.write(piece); };
+    for (std::size_t at = 0; at < kLateUpdates && ok; at += kPaceBlock) {
+      if (at == kEarlyUpdates) started.wait();
+      dumps.awaitBelow(at + kPaceBlock, kInFlight + 1);
+      w.emit(at, std::min(kPaceBlock, kLateUpdates - at), write);
+    }
+  });
+  Memory m;
+  const auto status = procDir(child.pid()) / "status";
+  if (dumps.await(kEarlyUpdates)) m.early = statusField(status, "VmRSS");
+  const auto start = Clock::now();
+  go.set_value();
+  if (dumps.await(kLateUpdates)) {
+    m.seconds = since(start);
+    m.late = statusField(status, "VmRSS");
+  }
+  writer.join();
+  child.closeStdin();
+  if (child.wait(kTimeout) != 0) return {};
+  return m;
+}
+
+// (e) What a burst costs: VmRSS in kB after kEarlyUpdates paced updates, the peak while a
+// burst of kBurst written at once is queued, and VmRSS once the burst is applied.
+struct Burst {
+  long before = 0;
+  long peak = 0;
+  long after = 0;
+};
+
+Burst burst(const Workload& w) {
+  ChildProcess child(agent(true));
+  DumpCounter dumps(child);
+  std::promise<void> go;
+  std::thread writer([&, started = go.get_future()] {
+    w.emit(0, kEarlyUpdates, [&](std::string_view piece) { child.write(piece); });
+    started.wait();
+    w.emit(kEarlyUpdates, kBurst, [&](std::string_view piece) { child.write(piece); });
+  });
+  Burst b;
+  const auto status = procDir(child.pid()) / "status";
+  if (dumps.await(kEarlyUpdates)) b.before = statusField(status, "VmRSS");
+  go.set_value();
+  if (dumps.await(kEarlyUpdates + kBurst)) {
+    std::this_thread::sleep_for(kSettle);
+    b.after = statusField(status, "VmRSS");
+    b.peak = statusField(status, "VmHWM");
+  }
+  writer.join();
+  child.closeStdin();
+  if (child.wait(kTimeout) != 0) return {};
+  return b;
+}
+
+const char* verdict(bool pass) {
+  return pass ? "PASS" : "FAIL";
+}
+
+const Workload& refreshStream() {
+  static const Workload w("refresh stream", Kind::Refresh);
+  return w;
+}
+
+const Workload& rebuildStream() {
+  static const Workload w("rebuild stream", Kind::Rebuild);
+  return w;
+}
+
+bool reportThroughput() {
+  std::printf("(a) throughput, best of %d rounds of %zu messages\n", kThroughputRounds,
+              kThroughputMessages);
+  std::printf(
+      "    agent: dump off, from the first byte written to its exit after end of input\n"
+      "    (the terminate task runs after every message is applied); CPU of both threads,\n"
+      "    start-up and exit included. decode-only: the same bytes through LineFramer +\n"
+      "    MessageDecoder in this process.\n");
+  std::printf("  %-16s %10s %10s %7s %14s  %s\n", "", "agent/s", "decode/s", "ratio",
+              "CPU us/msg a|d", "target");
+  bool pass = true;
+  for (const Workload* w : {&refreshStream(), &rebuildStream()}) {
+    const Throughput t = throughput(*w);
+    const double ratio = t.decode.wall / t.agent.wall;
+    std::printf("  %-16s %10.0f %10.0f %7.2f %7.1f|%-6.1f  ", w->name,
+                kThroughputMessages / t.agent.wall, kThroughputMessages / t.decode.wall, ratio,
+                t.agent.cpu / kThroughputMessages * 1e6, t.decode.cpu / kThroughputMessages * 1e6);
+    if (w == &refreshStream()) {
+      const bool ok = ratio >= kMinVersusDecode;
+      pass &= ok;
+      std::printf(">= %.2f %s\n", kMinVersusDecode, verdict(ok));
+    } else {
+      std::printf("(none)\n");
+    }
+  }
+  return pass;
+}
+
+bool reportLatency() {
+  std::printf("(b) latency, write of a line -> its whole dump read, NVX_DUMP_MENU=1, %d lines\n",
+              kLatencyLines);
+  std::printf("  %-16s %10s %10s\n", "", "p50 us", "p99 us");
+  bool pass = true;
+  for (const Workload* w : {&refreshStream(), &rebuildStream()}) {
+    const auto us = latencies(*w);
+    pass &= !us.empty();
+    std::printf("  %-16s %10.0f %10.0f\n", w->name, percentile(us, 0.5), percentile(us, 0.99));
+  }
+  return pass;
+}
+
+bool reportStartUp() {
+  const auto ms = startUps(refreshStream());
+  std::printf("(c) start-up, spawn -> first dump read, median of %d runs: %.1f ms (min %.1f)\n",
+              kStartRuns, percentile(ms, 0.5), percentile(ms, 0.0));
+  return !ms.empty();
+}
+
+bool reportIdle() {
+  const long switches = idleSwitches(refreshStream());
+  const bool pass = switches >= 0 && switches <= kMaxIdleSwitches;
+  std::printf(
+      "(d) idle, voluntary context switches of all threads over %lld s: %ld  "
+      "(target <= %ld)  %s\n",
+      static_cast<long long>(kIdle.count()), switches, kMaxIdleSwitches, verdict(pass));
+  return pass;
+}
+
+bool reportMemory() {
+  const Memory m = memory(refreshStream());
+  const double ratio = m.early > 0 ? static_cast<double>(m.late) / m.early : NAN;
+  const bool pass = ratio <= kMaxMemoryRatio;
+  std::printf(
+      "(e) resident memory, refresh stream, dump on, one agent, at most %zu messages "
+      "in flight\n",
+      kInFlight);
+  std::printf("  VmRSS after %zu updates %ld kB, after %zu %ld kB (%.0f updates/s)\n",
+              kEarlyUpdates, m.early, kLateUpdates, m.late,
+              (kLateUpdates - kEarlyUpdates) / m.seconds);
+  std::printf("  ratio %.2f  (target <= %.2f)  %s\n", ratio, kMaxMemoryRatio, verdict(pass));
+  const Burst b = burst(refreshStream());
+  std::printf(
+      "  a burst of %zu written at once: VmRSS %ld kB before, peak %ld kB, %ld kB once "
+      "applied\n",
+      kBurst, b.before, b.peak, b.after);
+  return pass;
+}
+
+}  // namespace
+
+// Runs the parts named on the command line ("a" to "e"), or all of them.
+int main(int argc, char** argv) {
+  // A write to an agent that has gone must fail the run, not end it.
+  std::signal(SIGPIPE, SIG_IGN);
+  const std::vector<std::string_view> wanted(argv + 1, argv + argc);
+  auto runs = [&](std::string_view part) {
+    return wanted.empty() || std::find(wanted.begin(), wanted.end(), part) != wanted.end();
+  };
+
+  std::printf("nvx-menubar over pipes: %d-entry menus of about %.0f bytes a line\n", kEntries,
+              refreshStream().averageBytes());
+  bool pass = true;
+  for (const auto& [part, report] : {std::pair{"a", &reportThroughput},
+                                     {"b", &reportLatency},
+                                     {"c", &reportStartUp},
+                                     {"d", &reportIdle},
+                                     {"e", &reportMemory}}) {
+    if (!runs(part)) continue;
+    std::printf("\n");
+    pass &= report();
+  }
+  std::printf("\n%s\n", pass ? "all targets met" : "some targets missed");
+  return 0;
+}

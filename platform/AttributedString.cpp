@@ -11,10 +11,8 @@ namespace nvx::platform {
 
 AttributedString::AttributedString(std::string text, std::vector<Attribute> attributes)
     : text_(std::move(text)), length_(utf16Length(text_)) {
-  runs_.reserve(attributes.size());
   for (Attribute& value : attributes)
-    runs_.push_back({{0, length_}, std::move(value)});
-  normalize();
+    addAttribute(std::move(value), {0, length_});
 }
 
 AttributedString AttributedString::withAttachment(TextAttachment attachment) {
@@ -27,20 +25,18 @@ AttributedString AttributedString::withAttachment(Attachment attachment) {
 
 void AttributedString::append(const AttributedString& other) {
   for (const AttributeRun& run : other.runs_) {
-    runs_.push_back({{run.range.location + length_, run.range.length}, run.value});
+    placeRun({{run.range.location + length_, run.range.length}, run.value});
   }
   text_ += other.text_;
   length_ += other.length_;
-  normalize();
 }
 
 void AttributedString::append(std::string_view text, std::initializer_list<Attribute> attributes) {
   const std::size_t n = utf16Length(text);
   for (const Attribute& value : attributes)
-    runs_.push_back({{length_, n}, value});
+    placeRun({{length_, n}, value});
   text_ += text;
   length_ += n;
-  normalize();
 }
 
 void AttributedString::insert(std::size_t index, const AttributedString& other) {
@@ -49,24 +45,23 @@ void AttributedString::insert(std::size_t index, const AttributedString& other) 
   index = utf16Length(std::string_view(text_).substr(0, at));
   const std::size_t n = other.length_;
 
-  std::vector<AttributeRun> shifted;
-  shifted.reserve(runs_.size() + other.runs_.size() + 1);
+  std::vector<AttributeRun> tails;
   for (AttributeRun& run : runs_) {
     if (run.range.location >= index) {
       run.range.location += n;
     } else if (run.range.end() > index) {
       // The run straddles the insertion point: its tail moves past the new text.
-      shifted.push_back({{index + n, run.range.end() - index}, run.value});
+      tails.push_back({{index + n, run.range.end() - index}, run.value});
       run.range.length = index - run.range.location;
     }
   }
-  std::move(shifted.begin(), shifted.end(), std::back_inserter(runs_));
+  for (AttributeRun& run : tails)
+    placeRun(std::move(run));
   for (const AttributeRun& run : other.runs_) {
-    runs_.push_back({{run.range.location + index, run.range.length}, run.value});
+    placeRun({{run.range.location + index, run.range.length}, run.value});
   }
   text_.insert(at, other.text_);
   length_ += n;
-  normalize();
 }
 
 void AttributedString::addAttribute(Attribute value, Utf16Range range) {
@@ -91,8 +86,8 @@ void AttributedString::addAttribute(Attribute value, Utf16Range range) {
     Utf16Range& kept = runs_[i].range;
     kept.length = kept.location < range.location ? range.location - kept.location : 0;
   }
-  runs_.push_back({range, std::move(value)});
-  normalize();
+  std::erase_if(runs_, [](const AttributeRun& run) { return run.range.length == 0; });
+  placeRun({range, std::move(value)});
 }
 
 std::vector<AttributeRun> AttributedString::runs(AttributeKey key) const {
@@ -142,26 +137,34 @@ bool AttributedString::containsAttachmentIn(Utf16Range range) const {
   });
 }
 
-void AttributedString::normalize() {
-  std::erase_if(runs_, [](const AttributeRun& run) { return run.range.length == 0; });
-  // Runs of one name never overlap, so (name, location) orders them totally.
-  std::sort(runs_.begin(), runs_.end(), [](const AttributeRun& a, const AttributeRun& b) {
-    if (a.value.index() != b.value.index()) return a.value.index() < b.value.index();
-    return a.range.location < b.range.location;
+void AttributedString::placeRun(AttributeRun run) {
+  if (run.range.length == 0) return;
+  // A styled title has a handful of runs: room for them at once saves regrowing.
+  if (runs_.capacity() == 0) runs_.reserve(kTypicalRuns);
+  const std::size_t key = run.value.index();
+  // Runs are few: a linear search for the place after every run that orders before this one.
+  auto at = std::find_if(runs_.begin(), runs_.end(), [&](const AttributeRun& r) {
+    return r.value.index() > key ||
+           (r.value.index() == key && r.range.location > run.range.location);
   });
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < runs_.size(); ++i) {
-    if (kept > 0) {
-      AttributeRun& last = runs_[kept - 1];
-      if (last.range.end() == runs_[i].range.location && last.value == runs_[i].value) {
-        last.range.length += runs_[i].range.length;
-        continue;
-      }
+  auto touches = [&](const AttributeRun& a, const AttributeRun& b) {
+    return a.value.index() == b.value.index() && a.range.end() == b.range.location &&
+           a.value == b.value;
+  };
+  if (at != runs_.begin() && touches(*std::prev(at), run)) {
+    AttributeRun& before = *std::prev(at);
+    before.range.length += run.range.length;
+    if (at != runs_.end() && touches(before, *at)) {
+      before.range.length += at->range.length;
+      runs_.erase(at);
     }
-    if (kept != i) runs_[kept] = std::move(runs_[i]);
-    ++kept;
+    return;
   }
-  runs_.erase(runs_.begin() + static_cast<std::ptrdiff_t>(kept), runs_.end());
+  if (at != runs_.end() && touches(run, *at)) {
+    at->range = {run.range.location, run.range.length + at->range.length};
+    return;
+  }
+  runs_.insert(at, std::move(run));
 }
 
 Utf16Range AttributedString::clamp(Utf16Range range) const {

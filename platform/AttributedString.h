@@ -126,7 +126,10 @@ class AttributedString {
   friend bool operator==(const AttributedString&, const AttributedString&) = default;
 
  private:
-  void normalize();
+  // Adds `run`, which overlaps no run of its name, in order, merged with equal neighbours.
+  void placeRun(AttributeRun run);
+
+  static constexpr std::size_t kTypicalRuns = 6;
   Utf16Range clamp(Utf16Range range) const;
 
   std::string text_;

@@ -2,6 +2,9 @@
 
 #include <utf8proc.h>
 
+#include <cstdint>
+#include <cstring>
+
 namespace nvx::platform {
 namespace {
 
@@ -21,12 +24,24 @@ Step nextCharacter(std::string_view s, std::size_t at) {
 }  // namespace
 
 std::size_t utf16Length(std::string_view utf8) {
-  // ASCII, the common case, is one unit per byte.
+  std::size_t units = 0;
   std::size_t at = 0;
-  while (at < utf8.size() && static_cast<unsigned char>(utf8[at]) < 0x80)
-    ++at;
-  std::size_t units = at;
   while (at < utf8.size()) {
+    // ASCII, the common case, is one unit per byte: take it eight bytes at a time.
+    std::uint64_t word = 0;
+    if (utf8.size() - at >= sizeof word) {
+      std::memcpy(&word, utf8.data() + at, sizeof word);
+      if ((word & 0x8080808080808080ull) == 0) {
+        at += sizeof word;
+        units += sizeof word;
+        continue;
+      }
+    }
+    if (static_cast<unsigned char>(utf8[at]) < 0x80) {
+      ++at;
+      ++units;
+      continue;
+    }
     const Step step = nextCharacter(utf8, at);
     at += step.bytes;
     units += step.units;

@@ -37,7 +37,7 @@ StatusMenu::StatusMenu(std::shared_ptr<platform::Image> image, OnAction onAction
 
 StatusMenu::~StatusMenu() = default;
 
-void StatusMenu::update(const StatusMenuModel& model) {
+void StatusMenu::update(StatusMenuModel model) {
   updateTitle(model.title);
   if (auto* button = statusItem_->button()) button->setToolTip(model.tooltip);
   updateIcon(model.iconStyle);
@@ -48,7 +48,7 @@ void StatusMenu::update(const StatusMenuModel& model) {
   } else {
     rebuild(model.items);
   }
-  shown_ = model.items;
+  shown_ = std::move(model.items);
 }
 
 void StatusMenu::updateTitle(const std::string& title) {

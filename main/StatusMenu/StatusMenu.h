@@ -35,7 +35,9 @@ class StatusMenu final : public platform::ActionTarget {
 
   // Applies `model`: button title, tooltip and icon, then the entries, refreshed in place
   // when the ids keep their pre-order and the top-level count stays, rebuilt otherwise.
-  void update(const StatusMenuModel& model);
+  // Taken by value: the items are kept as the shown ones, so a caller done with its model
+  // moves it in instead of copying it.
+  void update(StatusMenuModel model);
 
   // Takes the status item off the status bar.
   void stop();

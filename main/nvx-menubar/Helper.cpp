@@ -72,15 +72,16 @@ void Helper::readInput() {
   reader.run([&](std::string_view line) {
     auto message = decoder.decode(line);
     if (!message) return;
-    onMain(app,
-           [self = shared_from_this(), message = std::move(*message)] { self->apply(message); });
+    onMain(app, [self = shared_from_this(), message = std::move(*message)]() mutable {
+      self->apply(std::move(message));
+    });
   });
   onMain(app, [&app] { app.terminate(); });
 }
 
-void Helper::apply(const Message& message) {
+void Helper::apply(Message message) {
   if (message.menu && status_) {
-    status_->update(*message.menu);
+    status_->update(std::move(*message.menu));
     if (switchedOn(protocol::kEnvDumpMenu)) {
       writeAll(streams_.err, status_->describe() + "\n", streams_.write);
     }

@@ -75,7 +75,7 @@ class Helper final : public platform::ApplicationDelegate,
 
  private:
   // The message task: the menu (and its dump), then the note.
-  void apply(const Message& message);
+  void apply(Message message);
 
   AgentPlatform platform_;
   Streams streams_;

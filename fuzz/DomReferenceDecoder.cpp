@@ -1,0 +1,186 @@
+#include "DomReferenceDecoder.h"
+
+#include <utility>
+
+#include "Protocol.h"
+#include "Utf8.h"
+
+namespace nvx::fuzz {
+namespace {
+
+namespace p = protocol;
+using simdjson::dom::array;
+using simdjson::dom::element;
+using simdjson::dom::object;
+using Item = StatusMenuModel::Item;
+
+// Each decoder returns false on the first failure; the caller then drops the whole message.
+
+bool decodeText(element e, std::string& out) {
+  std::string_view s;
+  if (e.get_string().get(s) != simdjson::SUCCESS) return false;
+  out.assign(s);
+  return true;
+}
+
+bool decodeOptionalText(element e, std::optional<std::string>& out) {
+  if (e.is_null()) {
+    out.reset();
+    return true;
+  }
+  std::string_view s;
+  if (e.get_string().get(s) != simdjson::SUCCESS) return false;
+  // Constructing in place is cheaper than assigning to an empty string; entries hold most texts.
+  out.emplace(s);
+  return true;
+}
+
+bool decodeOptionalFlag(element e, std::optional<bool>& out) {
+  if (e.is_null()) {
+    out.reset();
+    return true;
+  }
+  bool b = false;
+  if (e.get_bool().get(b) != simdjson::SUCCESS) return false;
+  out = b;
+  return true;
+}
+
+bool decodeItems(element e, std::vector<Item>& out);
+
+bool decodeItem(element e, Item& item) {
+  object o;
+  if (e.get_object().get(o) != simdjson::SUCCESS) return false;
+  for (auto field : o) {
+    const std::string_view key = field.key;
+    bool ok = true;
+    if (key == p::kId) {
+      ok = decodeOptionalText(field.value, item.id);
+    } else if (key == p::kText) {
+      ok = decodeOptionalText(field.value, item.text);
+    } else if (key == p::kDetail) {
+      ok = decodeOptionalText(field.value, item.detail);
+    } else if (key == p::kIcon) {
+      ok = decodeOptionalText(field.value, item.icon);
+    } else if (key == p::kChecked) {
+      ok = decodeOptionalFlag(field.value, item.checked);
+    } else if (key == p::kBold) {
+      ok = decodeOptionalFlag(field.value, item.bold);
+    } else if (key == p::kReady) {
+      ok = decodeOptionalFlag(field.value, item.ready);
+    } else if (key == p::kDisabled) {
+      ok = decodeOptionalFlag(field.value, item.disabled);
+    } else if (key == p::kChildren) {
+      if (field.value.is_null()) {
+        item.children.reset();
+      } else {
+        ok = decodeItems(field.value, item.children.emplace());
+      }
+    }
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// Recursion through `children` is bounded by the parser's depth limit.
+bool decodeItems(element e, std::vector<Item>& out) {
+  array a;
+  if (e.get_array().get(a) != simdjson::SUCCESS) return false;
+  out.clear();
+  out.reserve(a.size());
+  for (element child : a) {
+    if (!decodeItem(child, out.emplace_back())) return false;
+  }
+  return true;
+}
+
+bool decodeMenu(element e, StatusMenuModel& menu) {
+  object o;
+  if (e.get_object().get(o) != simdjson::SUCCESS) return false;
+  bool hasTitle = false, hasTooltip = false, hasItems = false;
+  for (auto field : o) {
+    const std::string_view key = field.key;
+    bool ok = true;
+    if (key == p::kTitle) {
+      ok = hasTitle = decodeText(field.value, menu.title);
+    } else if (key == p::kTooltip) {
+      ok = hasTooltip = decodeText(field.value, menu.tooltip);
+    } else if (key == p::kItems) {
+      ok = hasItems = decodeItems(field.value, menu.items);
+    } else if (key == p::kShareText) {
+      ok = decodeOptionalText(field.value, menu.shareText);
+    } else if (key == p::kIconStyle) {
+      ok = decodeOptionalText(field.value, menu.iconStyle);
+    }
+    if (!ok) return false;
+  }
+  return hasTitle && hasTooltip && hasItems;
+}
+
+bool decodeNote(element e, Message::Note& note) {
+  object o;
+  if (e.get_object().get(o) != simdjson::SUCCESS) return false;
+  bool hasTitle = false, hasBody = false;
+  for (auto field : o) {
+    const std::string_view key = field.key;
+    bool ok = true;
+    if (key == p::kNoteTitle) {
+      ok = hasTitle = decodeText(field.value, note.title);
+    } else if (key == p::kNoteBody) {
+      ok = hasBody = decodeText(field.value, note.body);
+    }
+    if (!ok) return false;
+  }
+  return hasTitle && hasBody;
+}
+
+bool decodeMessage(element e, Message& message) {
+  object o;
+  if (e.get_object().get(o) != simdjson::SUCCESS) return false;
+  for (auto field : o) {
+    const std::string_view key = field.key;
+    bool ok = true;
+    if (key == p::kMenu) {
+      if (field.value.is_null()) {
+        message.menu.reset();
+      } else {
+        ok = decodeMenu(field.value, message.menu.emplace());
+      }
+    } else if (key == p::kNotify) {
+      if (field.value.is_null()) {
+        message.notify.reset();
+      } else {
+        ok = decodeNote(field.value, message.notify.emplace());
+      }
+    }
+    if (!ok) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+DomReferenceDecoder::DomReferenceDecoder() = default;
+
+std::optional<Message> DomReferenceDecoder::decode(std::string_view line) {
+  buffer_.clear();
+  buffer_.reserve(line.size() + simdjson::SIMDJSON_PADDING);
+  buffer_.append(line);
+  element root;
+  simdjson::error_code error = parser_.parse(buffer_).get(root);
+  // The parser checks UTF-8 itself, so a valid line is read once, not twice. Repair replaces
+  // only bytes >= 0x80, so it can neither cause nor cure any other error.
+  if (error == simdjson::UTF8_ERROR) {
+    buffer_.clear();
+    appendRepairedUtf8(line, buffer_);
+    buffer_.reserve(buffer_.size() + simdjson::SIMDJSON_PADDING);
+    error = parser_.parse(buffer_).get(root);
+  }
+  if (error != simdjson::SUCCESS) return std::nullopt;
+
+  Message message;
+  if (!decodeMessage(root, message)) return std::nullopt;
+  return message;
+}
+
+}  // namespace nvx::fuzz

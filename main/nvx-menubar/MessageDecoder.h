@@ -23,14 +23,9 @@ namespace nvx {
 //
 // One decoder per reader: it keeps the parser's buffers between lines for speed, but no
 // content; each line is decoded on its own.
-//
-// The parser is simdjson's On-Demand one, which checks only what it is asked to read, so the
-// decoder reads every value, under unknown keys too, and every key; the result is the same as
-// a full DOM parse would give, without building the DOM.
 class MessageDecoder {
  public:
-  // Deepest nesting of arrays and objects accepted (as simdjson's DOM parser has it); it also
-  // bounds the recursion of everything that walks `children`.
+  // Nesting limit of the parser: it bounds the recursion of everything that walks `children`.
   static constexpr std::size_t kMaxDepth = simdjson::DEFAULT_MAX_DEPTH;
 
   MessageDecoder();
@@ -39,7 +34,7 @@ class MessageDecoder {
   std::optional<Message> decode(std::string_view line);
 
  private:
-  simdjson::ondemand::parser parser_;
+  simdjson::dom::parser parser_;
   std::string buffer_;  // the line, repaired and padded as the parser wants it
 };
 

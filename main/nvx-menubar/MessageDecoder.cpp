@@ -150,7 +150,9 @@ bool decodeMessage(element e, Message& message) {
       if (field.value.is_null()) {
         message.notify.reset();
       } else {
-        ok = decodeNote(field.value, message.notify.emplace());
+        // Emplaced from a value: clang 14 takes Note, a nested type with member initialisers, for
+        // not default-constructible here.
+        ok = decodeNote(field.value, message.notify.emplace(Message::Note{}));
       }
     }
     if (!ok) return false;

@@ -57,6 +57,23 @@ INSTANTIATE_TEST_SUITE_P(
         Case{R"({"x":1} // c)", false}, Case{R"({"x":"\ud800"})", false},
         Case{R"({"x":"\udc00\ud800"})", false}, Case{R"({"x":"\ud83d\ude00"})", true},
         Case{R"({"x":"\u0000"})", true},
+        // Literals, numbers and strings under ignored keys are read as strictly: numbers out of
+        // the 64-bit or double range fail, as in simdjson's DOM parser.
+        Case{R"({"x":[true,false,null,-0,0.5e-3,1E+2,1e-999]})", true}, Case{R"({"x":tru})", false},
+        Case{R"({"x":nul})", false}, Case{R"({"x":truex})", false}, Case{R"({"x":nullx})", false},
+        Case{R"({"x":-})", false}, Case{R"({"x":1.})", false}, Case{R"({"x":.5})", false},
+        Case{R"({"x":1e})", false}, Case{R"({"x":+1})", false}, Case{R"({"x":1e999})", false},
+        Case{R"({"x":-1e999})", false}, Case{R"({"x":1.7976931348623159e308})", false},
+        Case{R"({"x":18446744073709551615})", true}, Case{R"({"x":18446744073709551616})", false},
+        Case{R"({"x":-9223372036854775808})", true}, Case{R"({"x":-9223372036854775809})", false},
+        Case{R"({"x":123456789012345678901})", false}, Case{"{\"x\":\"\x01\"}", false},
+        Case{"{\"\x01\":1}", false}, Case{R"({"\ud800":1})", false}, Case{R"({"\x":1})", false},
+        Case{R"({"x":tru,"x":1})", false}, Case{R"({"x":"\ud800","x":"a"})", false},
+        Case{"{}]", false}, Case{"{}}", false}, Case{R"({"x":{}}})", false},
+        Case{R"({"x":[}})", false}, Case{R"({"x":{]})", false}, Case{R"({"x":1 "y":2})", false},
+        // Keys match after unescaping: "m\u0065nu" is "menu".
+        Case{R"({"m\u0065nu":{}})", false}, Case{R"({"m\u0065nu":null})", true},
+        Case{R"({"n\u006ftify":{"title":"A"}})", false},
         // Notes: both strings required, empty allowed, extra keys ignored.
         Case{R"({"notify":{"title":"","body":""}})", true},
         Case{R"({"notify":{"title":"A","body":"B","sound":"x"}})", true},
@@ -185,6 +202,11 @@ TEST(MessageDecoderTest, LastDuplicateKeyWinsAndEveryOccurrenceMustBeValid) {
   EXPECT_FALSE(decode(R"({"menu":{"title":"1","tooltip":"","items":[]},"menu":{}})"));
 }
 
+TEST(MessageDecoderTest, MatchesEscapedKeysByTheirText) {
+  const Item item = decodeItem(R"({"\u0069d":"a","t\u0065xt":"\u0041","ch\u0065cked":true})");
+  EXPECT_TRUE((item == Item{.id = "a", .text = "A", .checked = true}));
+}
+
 TEST(MessageDecoderTest, RepairsInvalidUtf8InsideStrings) {
   auto message = decode(
       "{\"notify\":{\"title\":\"a\xFF"
@@ -219,9 +241,21 @@ std::string nestedItems(int depth) {
   return line + "]}}";
 }
 
+// Arrays nested under an ignored key; the message object is one level more.
+std::string nestedArrays(std::size_t arrays) {
+  return R"({"x":)" + std::string(arrays, '[') + std::string(arrays, ']') + "}";
+}
+
+TEST(MessageDecoderTest, CountsEveryArrayAndObjectTowardsTheDepthLimit) {
+  const std::size_t limit = MessageDecoder::kMaxDepth;
+  EXPECT_TRUE(decode(nestedArrays(limit - 1)));
+  EXPECT_FALSE(decode(nestedArrays(limit)));
+}
+
 TEST(MessageDecoderTest, RejectsNestingBeyondTheDepthLimitAndWalksTheDeepestAccepted) {
   const int limit = static_cast<int>(MessageDecoder::kMaxDepth);
   EXPECT_FALSE(decode(nestedItems(limit)));
+  EXPECT_FALSE(decode(nestedItems((limit - 3) / 2 + 1)));
 
   // The deepest menu that decodes: 3 levels for the message, menu and items, 2 per item.
   const int deepest = (limit - 3) / 2;

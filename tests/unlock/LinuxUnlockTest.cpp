@@ -93,6 +93,9 @@ struct AuthorityCase {
   const char* code;
   Outcome expected;
 };
+void PrintTo(const AuthorityCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const AuthorityCase kAuthorityCases[] = {
     {"Granted", true, nullptr, nullptr, kOk},
@@ -129,6 +132,9 @@ struct UnavailableCase {
   const char* enumerateOut;   // with `enumerateCode`, replaces its EnumerateActions
   const char* enumerateCode;  // nullptr: it lists only another action
 };
+void PrintTo(const UnavailableCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const UnavailableCase kUnavailableCases[] = {
     {"NoAuthority", false, nullptr, nullptr},
@@ -167,6 +173,9 @@ struct SensorCase {
   std::vector<std::string> args;
   Outcome expected;
 };
+void PrintTo(const SensorCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const SensorCase kSensorCases[] = {
     {"EnrolledFingerIsYes", kEnrolledFinger, {"check"}, kYes},

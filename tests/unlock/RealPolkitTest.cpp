@@ -74,6 +74,9 @@ struct RuleCase {
   const char* result;  // "" for no rule: the action's defaults
   Outcome expected;
 };
+void PrintTo(const RuleCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 const RuleCase kRuleCases[] = {
     {"RuleGrants", "YES", kOk},

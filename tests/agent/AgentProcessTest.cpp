@@ -138,6 +138,19 @@ TEST(AgentProcessTest, KeepsWorkingAfterTheParentClosesItsEndOfStdout) {
   EXPECT_EQ(child.wait(kWait), std::optional<int>(0));
 }
 
+TEST(AgentProcessTest, KeepsWorkingAfterTheParentClosesItsEndOfStderr) {
+  User user;
+  ChildProcess child(user.attach(agent()));
+  child.closeStderr();
+  child.write(menu("1") + "\n");  // its dump meets a closed pipe
+  child.write(menu("2") + "\n" + R"({"notify":{"title":"T","body":"B"}})" + "\n");
+  EXPECT_EQ(user.next(), "notification T|B");
+  user.say("click a");
+  EXPECT_EQ(child.readLines(ChildProcess::kStdout, 1, kWait), Lines{"a"});
+  child.closeStdin();
+  EXPECT_EQ(child.wait(kWait), std::optional<int>(0));
+}
+
 TEST(AgentProcessTest, OutlivesItsParentWhileItsInputStaysOpen) {
   // A shell starts the agent in the background with the shell's own input, then exits.
   auto options = agent();

@@ -66,7 +66,16 @@ ChildProcess::ChildProcess(Options options) {
     argv.push_back(s.data());
   argv.push_back(nullptr);
 
-  const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
+  // The child starts with every signal at its default, as a parent's children do, even when
+  // this test process ignores SIGPIPE.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t all;
+  sigfillset(&all);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  const int rc = posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), envp.data());
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   close(in[0]);
   close(out[1]);
@@ -103,6 +112,9 @@ void ChildProcess::closeStdin() {
 }
 void ChildProcess::closeStdout() {
   closeFd(out_);
+}
+void ChildProcess::closeStderr() {
+  closeFd(err_);
 }
 
 bool ChildProcess::readSome(int stream, Clock::time_point deadline) {

@@ -37,6 +37,7 @@ class ChildProcess {
   bool write(std::string_view bytes);
   void closeStdin();
   void closeStdout();
+  void closeStderr();
 
   // Reads standard output or error until `count` lines have come or the time is up; returns
   // the complete lines read by then.

@@ -30,6 +30,7 @@
 #include "ChildProcess.h"
 #include "LineFramer.h"
 #include "LineReader.h"
+#include "MenuEntry.h"
 #include "MessageDecoder.h"
 
 namespace {
@@ -66,21 +67,17 @@ enum class Kind { Refresh, Rebuild };
 // Symbols the agent's session knows, so that every entry gets its icon drawn.
 constexpr std::array<std::string_view, 4> kIcons = {"book", "star", "clock", "flame"};
 
-// One entry as the parent writes them (as bench/decode does): an icon, a detail with
-// non-ASCII, flags in all three states. `version` moves the counts in the text and detail.
+// One entry with an icon and a detail in non-ASCII; the flags come from menuEntry.
+// `version` moves the counts in the text and detail.
 std::string entry(int i, std::size_t version, std::string_view id, std::string_view children) {
   const std::size_t n = version + static_cast<std::size_t>(i);
-  std::string s = "{\"id\":\"" + std::string(id) + "\",\"text\":\"Vocabulary, part " +
-                  std::to_string(i) + " (" + std::to_string(n % 97) + ")\",\"detail\":\"" +
-                  std::to_string(n % 40) + " due \xC2\xB7 " + std::to_string(n % 7) +
-                  " new\",\"icon\":\"" + std::string(kIcons[static_cast<std::size_t>(i) % 4]) +
-                  "\"";
-  if (i % 3 != 0) s += i % 3 == 1 ? ",\"checked\":true" : ",\"checked\":false";
-  if (i % 4 == 0) s += ",\"bold\":true";
-  s += i % 2 ? ",\"ready\":true" : ",\"ready\":null";
-  if (i % 5 == 0) s += ",\"disabled\":false";
-  if (!children.empty()) s += ",\"children\":[" + std::string(children) + "]";
-  return s + "}";
+  return nvx::bench::menuEntry(i,
+                               "\"id\":\"" + std::string(id) + "\",\"text\":\"Vocabulary, part " +
+                                   std::to_string(i) + " (" + std::to_string(n % 97) +
+                                   ")\",\"detail\":\"" + std::to_string(n % 40) + " due \xC2\xB7 " +
+                                   std::to_string(n % 7) + " new\",\"icon\":\"" +
+                                   std::string(kIcons[static_cast<std::size_t>(i) % 4]) + "\"",
+                               children);
 }
 
 std::string deckId(int i) {

@@ -18,6 +18,7 @@
 
 #include "LineFramer.h"
 #include "LineReader.h"
+#include "MenuEntry.h"
 #include "MessageDecoder.h"
 #include "NlohmannDecoder.h"
 
@@ -36,17 +37,14 @@ constexpr double kMinVersusNlohmann = 5.0;
 // Keeps the results alive, so that no work is optimised away.
 volatile std::size_t sink = 0;
 
-// One entry as the parent writes them: flags in all three states, a detail with non-ASCII.
+// One entry with a detail in non-ASCII; the flags come from menuEntry.
 std::string entry(int i, std::string_view children) {
-  std::string s = "{\"id\":\"deck:" + std::to_string(1000 + i) + "\",\"text\":\"Vocabulary, part " +
-                  std::to_string(i) + "\",\"detail\":\"" + std::to_string(i % 40) +
-                  " due \xC2\xB7 " + std::to_string(i % 7) + " new\",\"icon\":\"rectangle.stack\"";
-  if (i % 3 != 0) s += i % 3 == 1 ? ",\"checked\":true" : ",\"checked\":false";
-  if (i % 4 == 0) s += ",\"bold\":true";
-  s += i % 2 ? ",\"ready\":true" : ",\"ready\":null";
-  if (i % 5 == 0) s += ",\"disabled\":false";
-  if (!children.empty()) s += ",\"children\":[" + std::string(children) + "]";
-  return s + "}";
+  return nvx::bench::menuEntry(i,
+                               "\"id\":\"deck:" + std::to_string(1000 + i) +
+                                   "\",\"text\":\"Vocabulary, part " + std::to_string(i) +
+                                   "\",\"detail\":\"" + std::to_string(i % 40) + " due \xC2\xB7 " +
+                                   std::to_string(i % 7) + " new\",\"icon\":\"rectangle.stack\"",
+                               children);
 }
 
 // A menu message of `entries` top-level entries: a separator every eighth, one submenu.

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <memory>
 #include <string>
 
 #include "Protocol.h"
@@ -14,14 +15,16 @@ namespace p = protocol;
 using nlohmann::json;
 using Item = StatusMenuModel::Item;
 
-bool getText(const json& o, std::string_view key, std::string& out) {
+// Menu texts view the document's strings (the model keeps the document); note texts are copies.
+template <class Text>
+bool getText(const json& o, std::string_view key, Text& out) {
   const auto it = o.find(key);
   if (it == o.end() || !it->is_string()) return false;
-  out = it->get_ref<const std::string&>();
+  out = Text(it->get_ref<const std::string&>());
   return true;
 }
 
-bool getOptionalText(const json& o, std::string_view key, std::optional<std::string>& out) {
+bool getOptionalText(const json& o, std::string_view key, std::optional<TextView>& out) {
   const auto it = o.find(key);
   if (it == o.end() || it->is_null()) return true;
   if (!it->is_string()) return false;
@@ -83,7 +86,8 @@ json parse(std::string_view line) {
 }  // namespace
 
 std::optional<Message> decodeWithNlohmann(std::string_view line) {
-  json root = parse(line);
+  auto document = std::make_shared<json>(parse(line));
+  json& root = *document;
   if (root.is_discarded()) {
     // nlohmann rejects invalid UTF-8 where the protocol repairs it: repair and try once more.
     std::string repaired;
@@ -94,8 +98,9 @@ std::optional<Message> decodeWithNlohmann(std::string_view line) {
 
   Message message;
   const auto menu = root.find(p::kMenu);
-  if (menu != root.end() && !menu->is_null() && !getMenu(*menu, message.menu.emplace())) {
-    return std::nullopt;
+  if (menu != root.end() && !menu->is_null()) {
+    if (!getMenu(*menu, message.menu.emplace())) return std::nullopt;
+    message.menu->texts = document;
   }
   const auto notify = root.find(p::kNotify);
   if (notify != root.end() && !notify->is_null() && !getNote(*notify, message.notify.emplace())) {

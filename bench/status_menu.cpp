@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@ namespace {
 
 using nvx::StatusMenu;
 using nvx::StatusMenuModel;
+using nvx::TextView;
 using Item = StatusMenuModel::Item;
 using Clock = std::chrono::steady_clock;
 
@@ -30,6 +33,9 @@ constexpr double kMaxGrowth = 1.5;
 // `version` only the texts (a new version alone is a refresh).
 StatusMenuModel makeMenu(std::size_t n, const std::string& prefix, int version) {
   StatusMenuModel model{"3", "Norvane", {}, std::nullopt, std::nullopt};
+  auto texts = std::make_shared<std::deque<std::string>>();
+  model.texts = texts;
+  auto keep = [&texts](std::string s) -> TextView { return texts->emplace_back(std::move(s)); };
   model.items.reserve(n);
   for (std::size_t i = 0; i < n; ++i) {
     Item item;
@@ -38,9 +44,9 @@ StatusMenuModel makeMenu(std::size_t n, const std::string& prefix, int version) 
       continue;
     }
     const std::string number = std::to_string(i);
-    item.id = prefix + number;
-    item.text = "Deck " + number + " v" + std::to_string(version);
-    item.detail = std::to_string(i * 7 % 100 + version) + " due";
+    item.id = keep(prefix + number);
+    item.text = keep("Deck " + number + " v" + std::to_string(version));
+    item.detail = keep(std::to_string(i * 7 % 100 + version) + " due");
     item.icon = i % 2 ? "star" : "book";
     item.checked = i % 3 == 0;
     item.bold = i % 5 == 0;
@@ -49,9 +55,9 @@ StatusMenuModel makeMenu(std::size_t n, const std::string& prefix, int version) 
       item.children.emplace();
       for (int c = 0; c < 3; ++c) {
         Item child;
-        child.id = *item.id + "." + std::to_string(c);
-        child.text = "Card " + std::to_string(c) + " v" + std::to_string(version);
-        child.detail = std::to_string(c + version);
+        child.id = keep(std::string(*item.id) + "." + std::to_string(c));
+        child.text = keep("Card " + std::to_string(c) + " v" + std::to_string(version));
+        child.detail = keep(std::to_string(c + version));
         item.children->push_back(child);
       }
     }

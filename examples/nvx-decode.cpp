@@ -13,8 +13,12 @@ namespace {
 
 using nvx::StatusMenuModel;
 
-std::string quoted(const std::optional<std::string>& s) {
-  return s ? "\"" + *s + "\"" : std::string("-");
+std::string quoted(std::string_view s) {
+  return "\"" + std::string(s) + "\"";
+}
+
+std::string quoted(const std::optional<std::string_view>& s) {
+  return s ? quoted(*s) : std::string("-");
 }
 
 std::string flag(const char* name, const std::optional<bool>& f) {
@@ -61,9 +65,10 @@ int main(int argc, char** argv) {
     std::printf("line %d: message%s\n", number,
                 message->menu || message->notify ? "" : " with no effect");
     if (const auto& menu = message->menu) {
-      std::printf("  menu title=\"%s\" tooltip=\"%s\" shareText=%s iconStyle=%s, %zu entries\n",
-                  menu->title.c_str(), menu->tooltip.c_str(), quoted(menu->shareText).c_str(),
-                  quoted(menu->iconStyle).c_str(), menu->items.size());
+      std::printf("  menu title=%s tooltip=%s shareText=%s iconStyle=%s, %zu entries\n",
+                  quoted(menu->title).c_str(), quoted(menu->tooltip).c_str(),
+                  quoted(menu->shareText).c_str(), quoted(menu->iconStyle).c_str(),
+                  menu->items.size());
       printItems(menu->items, 0);
     }
     if (const auto& note = message->notify) {

@@ -54,9 +54,9 @@ class MenuItem {
   virtual ControlState state() const = 0;
   virtual void setState(ControlState state) = 0;
 
-  // A text the core stores on the entry and reads back when it is chosen.
+  // A text the core stores on the entry (a copy) and reads back when it is chosen.
   virtual const std::optional<std::string>& representedObject() const = 0;
-  virtual void setRepresentedObject(std::optional<std::string> object) = 0;
+  virtual void setRepresentedObject(std::optional<std::string_view> object) = 0;
 };
 
 }  // namespace nvx::platform

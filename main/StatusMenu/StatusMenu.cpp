@@ -39,29 +39,28 @@ StatusMenu::~StatusMenu() = default;
 
 void StatusMenu::update(StatusMenuModel model) {
   updateTitle(model.title);
-  if (auto* button = statusItem_->button()) button->setToolTip(model.tooltip);
+  if (auto* button = statusItem_->button()) button->setToolTip(std::string(model.tooltip));
   updateIcon(model.iconStyle);
-  shareText_ = model.shareText;
 
-  if (sameShape(model.items, shown_) && menu_->itemCount() == model.items.size()) {
+  if (sameShape(model.items, shown_.items) && menu_->itemCount() == model.items.size()) {
     refreshAll(model.items);
   } else {
     rebuild(model.items);
   }
-  shown_ = std::move(model.items);
+  shown_ = std::move(model);
 }
 
-void StatusMenu::updateTitle(const std::string& title) {
+void StatusMenu::updateTitle(std::string_view title) {
   platform::StatusButton* button = statusItem_->button();
   if (!button) return;
-  const std::string shown = title.empty() ? std::string() : " " + title;
+  const std::string shown = title.empty() ? std::string() : " " + std::string(title);
   // Writing an equal title again would make the bar redraw (and a D-Bus host re-fetch).
   if (sameText(button->title(), shown)) return;
   button->setAttributedTitle(
       platform::AttributedString(shown, {FontRole::MonospacedDigitSemibold}));
 }
 
-void StatusMenu::updateIcon(const std::optional<std::string>& iconStyle) {
+void StatusMenu::updateIcon(std::optional<std::string_view> iconStyle) {
   if (!appImage_) return;
   const bool black = iconStyle && sameText(*iconStyle, protocol::kIconStyleBlack);
   std::shared_ptr<platform::Image> image = appImage_;
@@ -132,8 +131,9 @@ void StatusMenu::chosen(platform::MenuItem& sender) {
   // A copy: the callback may apply a new description and so destroy the sender.
   const std::string id = *sender.representedObject();
   platform::StatusButton* button = statusItem_->button();
-  if (shareText_ && button && sameText(id, protocol::kEventShare)) {
-    platform_.sharePicker().show(*shareText_, *button, button->bounds(), platform::RectEdge::MinY);
+  if (shown_.shareText && button && sameText(id, protocol::kEventShare)) {
+    platform_.sharePicker().show(*shown_.shareText, *button, button->bounds(),
+                                 platform::RectEdge::MinY);
     return;
   }
   if (onAction_) onAction_(id);

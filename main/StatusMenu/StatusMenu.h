@@ -35,7 +35,7 @@ class StatusMenu final : public platform::ActionTarget {
 
   // Applies `model`: button title, tooltip and icon, then the entries, refreshed in place
   // when the ids keep their pre-order and the top-level count stays, rebuilt otherwise.
-  // Taken by value: the items are kept as the shown ones, so a caller done with its model
+  // Taken by value: the model is kept as the shown one, so a caller done with its model
   // moves it in instead of copying it.
   void update(StatusMenuModel model);
 
@@ -56,8 +56,8 @@ class StatusMenu final : public platform::ActionTarget {
  private:
   using Item = StatusMenuModel::Item;
 
-  void updateTitle(const std::string& title);
-  void updateIcon(const std::optional<std::string>& iconStyle);
+  void updateTitle(std::string_view title);
+  void updateIcon(std::optional<std::string_view> iconStyle);
   void rebuild(const std::vector<Item>& items);
   void refreshAll(const std::vector<Item>& items);
 
@@ -72,8 +72,7 @@ class StatusMenu final : public platform::ActionTarget {
   std::unique_ptr<platform::Menu> menu_;
   std::unique_ptr<platform::StatusItem> statusItem_;
   OnAction onAction_;
-  std::vector<Item> shown_;
-  std::optional<std::string> shareText_;
+  StatusMenuModel shown_;  // the model last applied, whose items the entries show
   std::shared_ptr<platform::Image> appImage_;
   // Points at this object for as long as it lives; pending timers hold it weakly.
   std::shared_ptr<StatusMenu*> self_;

@@ -9,12 +9,8 @@ namespace {
 
 using Item = StatusMenuModel::Item;
 
-std::optional<std::string_view> view(const std::optional<std::string>& s) {
-  if (!s) return std::nullopt;
-  return std::string_view(*s);
-}
-
-bool sameOptionalText(const std::optional<std::string>& a, const std::optional<std::string>& b) {
+bool sameOptionalText(const std::optional<std::string_view>& a,
+                      const std::optional<std::string_view>& b) {
   if (a.has_value() != b.has_value()) return false;
   return !a || sameText(*a, *b);
 }
@@ -50,7 +46,7 @@ class PreOrder {
 void appendShape(const std::vector<Item>& items, Shape& out) {
   PreOrder walk(items);
   while (const Item* item = walk.next()) {
-    out.push_back(view(item->id));
+    out.push_back(item->id);
   }
 }
 
@@ -66,7 +62,7 @@ bool sameShape(const Shape& a, const Shape& b) {
 }
 
 Shape Item::shape() const {
-  Shape out{view(id)};
+  Shape out{id};
   if (children) appendShape(*children, out);
   return out;
 }

@@ -16,14 +16,15 @@ using platform::FontRole;
 constexpr std::string_view kIconGap = "  ";
 
 // The icon segment, or nothing when `name` has no symbol or the symbol takes no configuration.
-std::optional<AttributedString> iconSegment(const std::string& name, FontRole font,
+std::optional<AttributedString> iconSegment(std::string_view name, FontRole font,
                                             platform::Platform& platform) {
   const auto symbol = platform.symbolImages().symbolImage(name, name);
   if (!symbol) return std::nullopt;
   const double pointSize = platform.fonts().systemFontSize();
   auto image = symbol->withSymbolConfiguration({pointSize});
   if (!image) return std::nullopt;
-  auto segment = AttributedString::withAttachment({std::move(image), name, pointSize, kIconBounds});
+  auto segment = AttributedString::withAttachment(
+      {std::move(image), std::string(name), pointSize, kIconBounds});
   segment.append(kIconGap, {font});
   return segment;
 }
@@ -41,7 +42,7 @@ void style(platform::MenuItem& entry, const StatusMenuModel::Item& item, double 
   std::optional<AttributedString> icon;
   if (item.icon) icon = iconSegment(*item.icon, font, platform);
   AttributedString title = icon ? std::move(*icon) : AttributedString();
-  title.append(item.text ? std::string_view(*item.text) : std::string_view(), {font});
+  title.append(item.text.value_or(std::string_view()), {font});
   if (item.detail && !item.detail->empty()) {
     const ColorRole colour =
         item.ready.value_or(false) ? ColorRole::SystemGreen : ColorRole::SecondaryLabel;

@@ -12,8 +12,8 @@ void keepWidest(std::optional<double>& widest, double width) {
   if (!widest || width > *widest) widest = width;
 }
 
-std::string_view orEmpty(const std::optional<std::string>& s) {
-  return s ? std::string_view(*s) : std::string_view();
+std::string_view orEmpty(const std::optional<std::string_view>& s) {
+  return s.value_or(std::string_view());
 }
 
 }  // namespace

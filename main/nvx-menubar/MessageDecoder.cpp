@@ -1,5 +1,7 @@
 #include "MessageDecoder.h"
 
+#include <cstring>
+#include <memory>
 #include <utility>
 
 #include "Protocol.h"
@@ -18,151 +20,195 @@ using Item = StatusMenuModel::Item;
 // 200-odd bytes first, which costs more than copying its empty members.
 const Item kBlank{};
 
+// Copies the texts of one menu, one after another, into a single block the model keeps.
+// Sized to the line, which a decoded string never outgrows: every escape is longer than what
+// it stands for.
+class Texts {
+ public:
+  explicit Texts(std::size_t capacity)
+      : block_(std::make_shared_for_overwrite<char[]>(capacity)),
+        next_(block_.get()),
+        end_(next_ + capacity) {}
+
+  // A view of a copy of `s`, or nothing when it would not fit (which valid JSON rules out).
+  std::optional<std::string_view> keep(std::string_view s) {
+    if (s.size() > static_cast<std::size_t>(end_ - next_)) return std::nullopt;
+    std::memcpy(next_, s.data(), s.size());
+    const std::string_view kept(next_, s.size());
+    next_ += s.size();
+    return kept;
+  }
+
+  std::shared_ptr<const char[]> block() && { return std::move(block_); }
+
+ private:
+  std::shared_ptr<char[]> block_;
+  char* next_;
+  char* end_;
+};
+
 // Each decoder returns false on the first failure; the caller then drops the whole message.
+class Decoding {
+ public:
+  explicit Decoding(std::size_t lineSize) : lineSize_(lineSize) {}
 
-bool decodeText(element e, std::string& out) {
-  std::string_view s;
-  if (e.get_string().get(s) != simdjson::SUCCESS) return false;
-  out.assign(s);
-  return true;
-}
-
-bool decodeOptionalText(element e, std::optional<std::string>& out) {
-  if (e.is_null()) {
-    out.reset();
+  bool message(element e, Message& message) {
+    object o;
+    if (e.get_object().get(o) != simdjson::SUCCESS) return false;
+    for (auto field : o) {
+      const std::string_view key = field.key;
+      bool ok = true;
+      if (key == p::kMenu) {
+        if (field.value.is_null()) {
+          message.menu.reset();
+        } else {
+          ok = menu(field.value, message.menu.emplace());
+        }
+      } else if (key == p::kNotify) {
+        if (field.value.is_null()) {
+          message.notify.reset();
+        } else {
+          // Emplaced from a value: clang 14 takes Note, a nested type with member initialisers,
+          // for not default-constructible here.
+          ok = note(field.value, message.notify.emplace(Message::Note{}));
+        }
+      }
+      if (!ok) return false;
+    }
     return true;
   }
-  std::string_view s;
-  if (e.get_string().get(s) != simdjson::SUCCESS) return false;
-  // Constructing in place is cheaper than assigning to an empty string; entries hold most texts.
-  out.emplace(s);
-  return true;
-}
 
-bool decodeOptionalFlag(element e, std::optional<bool>& out) {
-  if (e.is_null()) {
-    out.reset();
+ private:
+  bool text(element e, TextView& out) {
+    std::string_view s;
+    if (e.get_string().get(s) != simdjson::SUCCESS) return false;
+    const auto kept = texts_->keep(s);
+    if (!kept) return false;
+    out = *kept;
     return true;
   }
-  bool b = false;
-  if (e.get_bool().get(b) != simdjson::SUCCESS) return false;
-  out = b;
-  return true;
-}
 
-bool decodeItems(element e, std::vector<Item>& out);
+  bool optionalText(element e, std::optional<TextView>& out) {
+    if (e.is_null()) {
+      out.reset();
+      return true;
+    }
+    std::string_view s;
+    if (e.get_string().get(s) != simdjson::SUCCESS) return false;
+    out = texts_->keep(s);
+    return out.has_value();
+  }
 
-bool decodeItem(element e, Item& item) {
-  object o;
-  if (e.get_object().get(o) != simdjson::SUCCESS) return false;
-  for (auto field : o) {
-    const std::string_view key = field.key;
-    bool ok = true;
-    if (key == p::kId) {
-      ok = decodeOptionalText(field.value, item.id);
-    } else if (key == p::kText) {
-      ok = decodeOptionalText(field.value, item.text);
-    } else if (key == p::kDetail) {
-      ok = decodeOptionalText(field.value, item.detail);
-    } else if (key == p::kIcon) {
-      ok = decodeOptionalText(field.value, item.icon);
-    } else if (key == p::kChecked) {
-      ok = decodeOptionalFlag(field.value, item.checked);
-    } else if (key == p::kBold) {
-      ok = decodeOptionalFlag(field.value, item.bold);
-    } else if (key == p::kReady) {
-      ok = decodeOptionalFlag(field.value, item.ready);
-    } else if (key == p::kDisabled) {
-      ok = decodeOptionalFlag(field.value, item.disabled);
-    } else if (key == p::kChildren) {
-      if (field.value.is_null()) {
-        item.children.reset();
-      } else {
-        ok = decodeItems(field.value, item.children.emplace());
+  static bool optionalFlag(element e, std::optional<bool>& out) {
+    if (e.is_null()) {
+      out.reset();
+      return true;
+    }
+    bool b = false;
+    if (e.get_bool().get(b) != simdjson::SUCCESS) return false;
+    out = b;
+    return true;
+  }
+
+  static bool noteText(element e, std::string& out) {
+    std::string_view s;
+    if (e.get_string().get(s) != simdjson::SUCCESS) return false;
+    out.assign(s);
+    return true;
+  }
+
+  bool item(element e, Item& item) {
+    object o;
+    if (e.get_object().get(o) != simdjson::SUCCESS) return false;
+    for (auto field : o) {
+      const std::string_view key = field.key;
+      bool ok = true;
+      if (key == p::kId) {
+        ok = optionalText(field.value, item.id);
+      } else if (key == p::kText) {
+        ok = optionalText(field.value, item.text);
+      } else if (key == p::kDetail) {
+        ok = optionalText(field.value, item.detail);
+      } else if (key == p::kIcon) {
+        ok = optionalText(field.value, item.icon);
+      } else if (key == p::kChecked) {
+        ok = optionalFlag(field.value, item.checked);
+      } else if (key == p::kBold) {
+        ok = optionalFlag(field.value, item.bold);
+      } else if (key == p::kReady) {
+        ok = optionalFlag(field.value, item.ready);
+      } else if (key == p::kDisabled) {
+        ok = optionalFlag(field.value, item.disabled);
+      } else if (key == p::kChildren) {
+        if (field.value.is_null()) {
+          item.children.reset();
+        } else {
+          ok = items(field.value, item.children.emplace());
+        }
       }
+      if (!ok) return false;
     }
-    if (!ok) return false;
+    return true;
   }
-  return true;
-}
 
-// Recursion through `children` is bounded by the parser's depth limit.
-bool decodeItems(element e, std::vector<Item>& out) {
-  array a;
-  if (e.get_array().get(a) != simdjson::SUCCESS) return false;
-  out.clear();
-  out.reserve(a.size());
-  for (element child : a) {
-    if (!decodeItem(child, out.emplace_back(kBlank))) return false;
-  }
-  return true;
-}
-
-bool decodeMenu(element e, StatusMenuModel& menu) {
-  object o;
-  if (e.get_object().get(o) != simdjson::SUCCESS) return false;
-  bool hasTitle = false, hasTooltip = false, hasItems = false;
-  for (auto field : o) {
-    const std::string_view key = field.key;
-    bool ok = true;
-    if (key == p::kTitle) {
-      ok = hasTitle = decodeText(field.value, menu.title);
-    } else if (key == p::kTooltip) {
-      ok = hasTooltip = decodeText(field.value, menu.tooltip);
-    } else if (key == p::kItems) {
-      ok = hasItems = decodeItems(field.value, menu.items);
-    } else if (key == p::kShareText) {
-      ok = decodeOptionalText(field.value, menu.shareText);
-    } else if (key == p::kIconStyle) {
-      ok = decodeOptionalText(field.value, menu.iconStyle);
+  // Recursion through `children` is bounded by the parser's depth limit.
+  bool items(element e, std::vector<Item>& out) {
+    array a;
+    if (e.get_array().get(a) != simdjson::SUCCESS) return false;
+    out.clear();
+    out.reserve(a.size());
+    for (element child : a) {
+      if (!item(child, out.emplace_back(kBlank))) return false;
     }
-    if (!ok) return false;
+    return true;
   }
-  return hasTitle && hasTooltip && hasItems;
-}
 
-bool decodeNote(element e, Message::Note& note) {
-  object o;
-  if (e.get_object().get(o) != simdjson::SUCCESS) return false;
-  bool hasTitle = false, hasBody = false;
-  for (auto field : o) {
-    const std::string_view key = field.key;
-    bool ok = true;
-    if (key == p::kNoteTitle) {
-      ok = hasTitle = decodeText(field.value, note.title);
-    } else if (key == p::kNoteBody) {
-      ok = hasBody = decodeText(field.value, note.body);
-    }
-    if (!ok) return false;
-  }
-  return hasTitle && hasBody;
-}
-
-bool decodeMessage(element e, Message& message) {
-  object o;
-  if (e.get_object().get(o) != simdjson::SUCCESS) return false;
-  for (auto field : o) {
-    const std::string_view key = field.key;
-    bool ok = true;
-    if (key == p::kMenu) {
-      if (field.value.is_null()) {
-        message.menu.reset();
-      } else {
-        ok = decodeMenu(field.value, message.menu.emplace());
+  bool menu(element e, StatusMenuModel& menu) {
+    object o;
+    if (e.get_object().get(o) != simdjson::SUCCESS) return false;
+    // A menu key repeated starts a new block, so that the last one wins with no stale texts.
+    texts_.emplace(lineSize_);
+    bool hasTitle = false, hasTooltip = false, hasItems = false;
+    for (auto field : o) {
+      const std::string_view key = field.key;
+      bool ok = true;
+      if (key == p::kTitle) {
+        ok = hasTitle = text(field.value, menu.title);
+      } else if (key == p::kTooltip) {
+        ok = hasTooltip = text(field.value, menu.tooltip);
+      } else if (key == p::kItems) {
+        ok = hasItems = items(field.value, menu.items);
+      } else if (key == p::kShareText) {
+        ok = optionalText(field.value, menu.shareText);
+      } else if (key == p::kIconStyle) {
+        ok = optionalText(field.value, menu.iconStyle);
       }
-    } else if (key == p::kNotify) {
-      if (field.value.is_null()) {
-        message.notify.reset();
-      } else {
-        // Emplaced from a value: clang 14 takes Note, a nested type with member initialisers, for
-        // not default-constructible here.
-        ok = decodeNote(field.value, message.notify.emplace(Message::Note{}));
-      }
+      if (!ok) return false;
     }
-    if (!ok) return false;
+    menu.texts = std::move(*texts_).block();
+    return hasTitle && hasTooltip && hasItems;
   }
-  return true;
-}
+
+  static bool note(element e, Message::Note& note) {
+    object o;
+    if (e.get_object().get(o) != simdjson::SUCCESS) return false;
+    bool hasTitle = false, hasBody = false;
+    for (auto field : o) {
+      const std::string_view key = field.key;
+      bool ok = true;
+      if (key == p::kNoteTitle) {
+        ok = hasTitle = noteText(field.value, note.title);
+      } else if (key == p::kNoteBody) {
+        ok = hasBody = noteText(field.value, note.body);
+      }
+      if (!ok) return false;
+    }
+    return hasTitle && hasBody;
+  }
+
+  std::size_t lineSize_;
+  std::optional<Texts> texts_;
+};
 
 }  // namespace
 
@@ -185,7 +231,7 @@ std::optional<Message> MessageDecoder::decode(std::string_view line) {
   if (error != simdjson::SUCCESS) return std::nullopt;
 
   Message message;
-  if (!decodeMessage(root, message)) return std::nullopt;
+  if (!Decoding(buffer_.size()).message(root, message)) return std::nullopt;
   return message;
 }
 

@@ -56,8 +56,14 @@ void HeadlessMenuItem::setState(ControlState state) {
   ++propertyWrites_;
 }
 
-void HeadlessMenuItem::setRepresentedObject(std::optional<std::string> object) {
-  represented_ = std::move(object);
+void HeadlessMenuItem::setRepresentedObject(std::optional<std::string_view> object) {
+  if (!object) {
+    represented_.reset();
+  } else if (represented_) {
+    represented_->assign(*object);  // reuses the capacity on every refresh
+  } else {
+    represented_.emplace(*object);
+  }
   ++propertyWrites_;
 }
 

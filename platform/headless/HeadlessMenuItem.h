@@ -33,7 +33,7 @@ class HeadlessMenuItem final : public MenuItem {
   ControlState state() const override { return state_; }
   void setState(ControlState state) override;
   const std::optional<std::string>& representedObject() const override { return represented_; }
-  void setRepresentedObject(std::optional<std::string> object) override;
+  void setRepresentedObject(std::optional<std::string_view> object) override;
 
   // The entry's id, as a D-Bus menu would publish it: never reused, so a rebuilt entry has a
   // new one even where the allocator hands out the old address.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 
 namespace nvx {
@@ -18,12 +19,14 @@ std::string menuWithItems(std::string_view items) {
   return R"({"menu":{"title":"t","tooltip":"tip","items":[)" + std::string(items) + "]}}";
 }
 
-// Decodes one item of a one-item menu; fails the test when the line does not decode.
+// Decodes one item of a one-item menu; fails the test when the line does not decode. The
+// item views texts its menu keeps, so the menus are kept for the whole test program.
 Item decodeItem(std::string_view item) {
+  static std::deque<StatusMenuModel> menus;
   auto message = decode(menuWithItems(item));
   EXPECT_TRUE(message && message->menu && message->menu->items.size() == 1) << item;
   if (!message || !message->menu || message->menu->items.size() != 1) return {};
-  return message->menu->items[0];
+  return menus.emplace_back(std::move(*message->menu)).items[0];
 }
 
 struct Case {

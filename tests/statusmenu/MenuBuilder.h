@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,12 +15,18 @@ namespace nvx::test {
 
 using Item = StatusMenuModel::Item;
 
+// Texts of hand-built models, kept for the whole test program.
+inline TextView keep(std::string s) {
+  static std::deque<std::string> kept;
+  return kept.emplace_back(std::move(s));
+}
+
 // A chained builder for menu entries: entry("a").text("A").detail("3").checked().
 struct ItemBuilder {
   Item item;
-  ItemBuilder& text(std::string s) { return item.text = std::move(s), *this; }
-  ItemBuilder& detail(std::string s) { return item.detail = std::move(s), *this; }
-  ItemBuilder& icon(std::string s) { return item.icon = std::move(s), *this; }
+  ItemBuilder& text(std::string s) { return item.text = keep(std::move(s)), *this; }
+  ItemBuilder& detail(std::string s) { return item.detail = keep(std::move(s)), *this; }
+  ItemBuilder& icon(std::string s) { return item.icon = keep(std::move(s)), *this; }
   ItemBuilder& checked(bool on = true) { return item.checked = on, *this; }
   ItemBuilder& bold(bool on = true) { return item.bold = on, *this; }
   ItemBuilder& ready(bool on = true) { return item.ready = on, *this; }
@@ -30,7 +37,7 @@ struct ItemBuilder {
 
 inline ItemBuilder entry(std::string id) {
   ItemBuilder b;
-  b.item.id = std::move(id);
+  b.item.id = keep(std::move(id));
   return b;
 }
 
@@ -39,7 +46,7 @@ inline ItemBuilder separator() {
 }
 
 inline StatusMenuModel menuOf(std::vector<Item> items, std::string title = "") {
-  return {std::move(title), "tip", std::move(items), std::nullopt, std::nullopt};
+  return {keep(std::move(title)), "tip", std::move(items), std::nullopt, std::nullopt};
 }
 
 // A StatusMenu on the in-memory platform, with the ids it reported.

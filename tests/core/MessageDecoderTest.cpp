@@ -148,6 +148,26 @@ TEST(MessageDecoderTest, DecodesEveryFieldOfAFullMessage) {
   EXPECT_EQ(message->notify->body, "line\none");
 }
 
+TEST(MessageDecoderTest, MenuTextsOutliveLaterLinesAndTheDecoder) {
+  std::optional<Message> first, copy;
+  {
+    MessageDecoder decoder;
+    first = decoder.decode(menuWithItems(R"({"id":"a\u00e9","text":"first text","icon":"i"})"));
+    ASSERT_TRUE(first && first->menu);
+    copy = first;
+    // A longer line with other texts reuses every buffer the decoder has.
+    for (int i = 0; i < 3; ++i)
+      ASSERT_TRUE(decoder.decode(menuWithItems(R"({"id":"zzzzzzzzzzzz","text":"overwritten"})")));
+  }
+  first.reset();  // the copy shares the texts; it keeps them alive alone
+  const Item& item = copy->menu->items.at(0);
+  EXPECT_EQ(item.id, "a\xC3\xA9");
+  EXPECT_EQ(item.text, "first text");
+  EXPECT_EQ(item.icon, "i");
+  EXPECT_EQ(copy->menu->title, "t");
+  EXPECT_EQ(copy->menu->tooltip, "tip");
+}
+
 TEST(MessageDecoderTest, KeepsAbsentEmptyAndNullApart) {
   EXPECT_FALSE(decode("{}")->menu);
   EXPECT_FALSE(decode("{}")->notify);

@@ -72,24 +72,11 @@ void Helper::readInput() {
   reader.run([&](std::string_view line) {
     auto message = decoder.decode(line);
     if (!message) return;
-    awaitRoom();
-    pending_.fetch_add(1, std::memory_order_relaxed);
     onMain(app, [self = shared_from_this(), message = std::move(*message)]() mutable {
       self->apply(std::move(message));
-      if (self->pending_.fetch_sub(1, std::memory_order_relaxed) - 1 == kMaxPending / 2) {
-        self->pending_.notify_one();
-      }
     });
   });
   onMain(app, [&app] { app.terminate(); });
-}
-
-void Helper::awaitRoom() {
-  // Woken only at half: a wait that starts after that wake-up sees the count moved and returns.
-  for (int n = pending_.load(std::memory_order_relaxed); n >= kMaxPending;
-       n = pending_.load(std::memory_order_relaxed)) {
-    pending_.wait(n, std::memory_order_relaxed);
-  }
 }
 
 void Helper::apply(Message message) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -41,11 +40,6 @@ class Helper final : public platform::ApplicationDelegate,
                      public platform::NotificationDelegate,
                      public std::enable_shared_from_this<Helper> {
  public:
-  // Decoded messages not yet applied. A bound makes a parent that writes faster than the menu
-  // can follow wait on the pipe, instead of the agent holding every message it has read; the
-  // reader then resumes at half, so that it is woken once per batch, not once per message.
-  static constexpr int kMaxPending = 16;
-
   // Looks up the parent application once, from the parent process id.
   explicit Helper(AgentPlatform platform, Streams streams = {});
   ~Helper() override;
@@ -83,15 +77,11 @@ class Helper final : public platform::ApplicationDelegate,
   // The message task: the menu (and its dump), then the note.
   void apply(Message message);
 
-  // Reader thread: returns once fewer than kMaxPending messages wait for the main thread.
-  void awaitRoom();
-
   AgentPlatform platform_;
   Streams streams_;
   std::unique_ptr<StatusMenu> status_;
   std::unique_ptr<platform::RunningApplication> parent_;
   std::unique_ptr<platform::HotKeyRegistration> hotKey_;
-  std::atomic<int> pending_{0};
   std::thread reader_;
 };
 

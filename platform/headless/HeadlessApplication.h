@@ -40,9 +40,6 @@ class HeadlessApplication final : public Application {
   // many ran.
   std::size_t runQueued();
 
-  // Tasks posted and not yet run; any thread.
-  std::size_t queued();
-
   // Appends a line of the caller's own to calls(), to check order against other events.
   void record(std::string call) { calls_.push_back(std::move(call)); }
 

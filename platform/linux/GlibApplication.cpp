@@ -1,5 +1,6 @@
 #include "GlibApplication.h"
 
+#include <malloc.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -14,6 +15,9 @@ using Task = std::function<void()>;
 // Tasks run per dispatch before the loop looks at its other sources again, so timers and
 // D-Bus traffic are not starved by a burst of input.
 constexpr int kTasksPerDispatch = 64;
+
+// A queue at least this long counts as a burst, whose memory is handed back once it has run.
+constexpr gint kBurstTasks = 256;
 
 struct TaskSource {
   GSource base;
@@ -42,6 +46,15 @@ void deleteTask(gpointer task) {
 gboolean runTimer(gpointer action) {
   (*static_cast<Task*>(action))();
   return G_SOURCE_REMOVE;
+}
+
+// glibc keeps freed heap pages for the process; after a burst of queued messages (the parent
+// may write them far faster than they are applied) that is hundreds of megabytes the agent
+// never needs again.
+void releaseFreedMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
 }
 
 class LinuxRunningApplication final : public RunningApplication {};
@@ -73,23 +86,22 @@ void GlibApplication::terminate() {
 }
 
 void GlibApplication::post(std::function<void()> task) {
-  GAsyncQueue* tasks = tasks_.get();
-  g_async_queue_lock(tasks);
-  const bool wasEmpty = g_async_queue_length_unlocked(tasks) <= 0;
-  g_async_queue_push_unlocked(tasks, new Task(std::move(task)));
-  g_async_queue_unlock(tasks);
-  // The loop only sleeps after finding the queue empty, so only the first task of a batch
-  // needs to wake it; that saves a system call per message in a stream.
-  if (wasEmpty) g_main_context_wakeup(context_);
+  g_async_queue_push(tasks_.get(), new Task(std::move(task)));
+  g_main_context_wakeup(context_);
 }
 
 gboolean GlibApplication::dispatchTasks(gpointer data) {
   auto* self = static_cast<GlibApplication*>(data);
   GAsyncQueue* tasks = self->tasks_.get();
+  self->backlog_ = std::max(self->backlog_, g_async_queue_length(tasks));
   for (int i = 0; i < kTasksPerDispatch && !self->terminated_; ++i) {
     std::unique_ptr<Task> task(static_cast<Task*>(g_async_queue_try_pop(tasks)));
     if (!task) break;
     (*task)();
+  }
+  if (g_async_queue_length(tasks) <= 0) {
+    if (self->backlog_ >= kBurstTasks) releaseFreedMemory();
+    self->backlog_ = 0;
   }
   return G_SOURCE_CONTINUE;
 }

@@ -50,6 +50,7 @@ class GlibApplication final : public Application, public MainLoop {
   std::vector<std::string> resourceDirs_;
   ApplicationDelegate* delegate_ = nullptr;
   bool terminated_ = false;
+  gint backlog_ = 0;       // the longest the task queue has been since it was last empty
   GMainContext* context_;  // the default context, not owned
   GMainLoopPtr loop_;
   GAsyncQueuePtr tasks_;

@@ -5,10 +5,8 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "HeadlessApplication.h"
@@ -20,7 +18,6 @@
 namespace nvx {
 namespace {
 
-using namespace std::chrono_literals;
 using platform::HeadlessApplication;
 using Calls = std::vector<std::string>;
 
@@ -90,13 +87,6 @@ class HelperTest : public testing::Test {
 
   // Runs the agent on `input` until it terminates at end of input.
   void runAgent(const std::string& input, Options options = {}) {
-    makeAgent(input, options);
-    app->run();
-    helper->joinReader();
-  }
-
-  // The agent with `input` waiting whole on its standard input, not yet launched.
-  void makeAgent(const std::string& input, Options options = {}) {
     app = std::make_unique<HeadlessApplication>(HeadlessApplication::Options{
         options.parentIsApplication,
         std::make_shared<platform::HeadlessImage>("orvel", platform::Size{36, 36})});
@@ -113,6 +103,8 @@ class HelperTest : public testing::Test {
                                       Streams{in[0], out[1], err[1], nullptr, &recordingWrite});
     app->setDelegate(helper.get());
     app->setActivationPolicyAccessory();
+    app->run();
+    helper->joinReader();
   }
 
   static std::string drain(int fd) {
@@ -176,28 +168,6 @@ TEST_F(HelperTest, AppliesMessagesInOrderAndDumpsEveryMenuWhenAsked) {
   EXPECT_EQ(stdoutText(), "");
   EXPECT_EQ(center->center().requests().size(), 1u);
   EXPECT_EQ(app->calls().back(), "terminate");
-}
-
-TEST_F(HelperTest, ReaderWaitsWhileMessagesPileUpForTheMainThread) {
-  constexpr int kNotes = 200;
-  std::string input;
-  for (int i = 0; i < kNotes; ++i)
-    input += R"({"notify":{"title":")" + std::to_string(i) + R"(","body":""}})" + "\n";
-  makeAgent(input);
-  helper->applicationDidFinishLaunching();  // the reader starts; the main thread stays away
-  for (int i = 0; i < 200 && app->queued() < Helper::kMaxPending; ++i)
-    std::this_thread::sleep_for(10ms);
-  std::this_thread::sleep_for(100ms);  // time enough to run ahead, were it allowed to
-  EXPECT_EQ(app->queued(), static_cast<std::size_t>(Helper::kMaxPending));
-
-  while (app->calls().back() != "terminate") {
-    if (app->runQueued() == 0) std::this_thread::sleep_for(1ms);
-  }
-  helper->joinReader();
-  const auto& requests = center->center().requests();
-  ASSERT_EQ(requests.size(), static_cast<std::size_t>(kNotes));
-  for (int i = 0; i < kNotes; ++i)
-    EXPECT_EQ(requests[static_cast<std::size_t>(i)].title, std::to_string(i));
 }
 
 TEST_F(HelperTest, DumpsOnlyWhenTheSwitchIsExactlyOne) {

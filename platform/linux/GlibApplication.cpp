@@ -86,8 +86,14 @@ void GlibApplication::terminate() {
 }
 
 void GlibApplication::post(std::function<void()> task) {
-  g_async_queue_push(tasks_.get(), new Task(std::move(task)));
-  g_main_context_wakeup(context_);
+  GAsyncQueue* tasks = tasks_.get();
+  g_async_queue_lock(tasks);
+  const bool wasEmpty = g_async_queue_length_unlocked(tasks) <= 0;
+  g_async_queue_push_unlocked(tasks, new Task(std::move(task)));
+  g_async_queue_unlock(tasks);
+  // The loop only sleeps after finding the queue empty, so only the first task of a batch
+  // needs to wake it; that saves a system call per message in a stream.
+  if (wasEmpty) g_main_context_wakeup(context_);
 }
 
 gboolean GlibApplication::dispatchTasks(gpointer data) {

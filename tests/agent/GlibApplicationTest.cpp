@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <thread>
@@ -56,6 +57,27 @@ TEST(GlibApplicationTest, RunsTasksFromAnotherThreadInOrderAfterTheLaunchCallbac
   for (int i = 0; i < kTasks; ++i)
     ASSERT_EQ(order[static_cast<std::size_t>(i) + 2], i);
   EXPECT_TRUE(allOnMain);
+}
+
+TEST(GlibApplicationTest, WakesTheSleepingLoopForEveryTaskPostedAfterItWentIdle) {
+  GlibApplication app = makeApplication();
+  constexpr int kRounds = 2000;
+  std::atomic<int> ran = 0;
+  RecordingDelegate delegate([&] {
+    std::thread([&] {
+      // One task at a time: each arrives at an empty queue, mostly with the loop asleep.
+      for (int i = 0; i < kRounds; ++i) {
+        app.post([&] { ran.fetch_add(1); });
+        while (ran.load() <= i)
+          std::this_thread::yield();
+        if (i % 100 == 0) std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+      app.post([&] { app.terminate(); });
+    }).detach();
+  });
+  app.setDelegate(&delegate);
+  app.run();
+  EXPECT_EQ(ran.load(), kRounds);
 }
 
 TEST(GlibApplicationTest, NeverRunsAPostedTaskInline) {

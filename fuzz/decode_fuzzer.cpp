@@ -127,15 +127,15 @@ bool identical(const std::optional<Message>& a, const std::optional<Message>& b)
 bool validUtf8(std::string_view s) {
   return simdjson::validate_utf8(s.data(), s.size());
 }
-bool validUtf8(const std::optional<nvx::TextView>& s) {
+bool validUtf8OrAbsent(const std::optional<nvx::TextView>& s) {
   return !s || validUtf8(*s);
 }
 
 // Checks what decoding promises of every item of a subtree; returns the number of entries.
 std::size_t checkSubtree(const Item& item, std::size_t depth) {
   check(depth <= nvx::MessageDecoder::kMaxDepth);
-  check(validUtf8(item.id) && validUtf8(item.text) && validUtf8(item.detail) &&
-        validUtf8(item.icon));
+  check(validUtf8OrAbsent(item.id) && validUtf8OrAbsent(item.text) &&
+        validUtf8OrAbsent(item.detail) && validUtf8OrAbsent(item.icon));
   std::size_t count = 1;
   if (item.children) {
     for (const Item& child : *item.children)
@@ -176,8 +176,8 @@ void checkMessage(const Message& message) {
   }
   if (!message.menu) return;
   const auto& menu = *message.menu;
-  check(validUtf8(menu.title) && validUtf8(menu.tooltip) && validUtf8(menu.shareText) &&
-        validUtf8(menu.iconStyle));
+  check(validUtf8(menu.title) && validUtf8(menu.tooltip) && validUtf8OrAbsent(menu.shareText) &&
+        validUtf8OrAbsent(menu.iconStyle));
 
   // The list's shape is its items' shapes, one after the other.
   const Shape shape = nvx::shapeOf(menu.items);

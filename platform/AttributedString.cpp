@@ -20,7 +20,15 @@ AttributedString AttributedString::withAttachment(TextAttachment attachment) {
 }
 
 AttributedString AttributedString::withAttachment(Attachment attachment) {
-  return AttributedString(std::string(kAttachmentCharacter), {std::move(attachment)});
+  AttributedString s;
+  s.text_ = kAttachmentCharacter;
+  s.length_ = 1;
+  s.placeRun({{0, 1}, std::move(attachment)});
+  return s;
+}
+
+void AttributedString::reserve(std::size_t bytes) {
+  text_.reserve(bytes);
 }
 
 void AttributedString::append(const AttributedString& other) {

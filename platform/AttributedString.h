@@ -97,6 +97,10 @@ class AttributedString {
   // Number of UTF-16 code units.
   std::size_t length() const { return length_; }
 
+  // Makes room for `bytes` bytes of text in all, so that appending up to there allocates
+  // nothing more.
+  void reserve(std::size_t bytes);
+
   // Appends `other` with its attributes.
   void append(const AttributedString& other);
 

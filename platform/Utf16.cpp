@@ -2,6 +2,7 @@
 
 #include <utf8proc.h>
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -27,15 +28,21 @@ std::size_t utf16Length(std::string_view utf8) {
   std::size_t units = 0;
   std::size_t at = 0;
   while (at < utf8.size()) {
-    // ASCII, the common case, is one unit per byte: take it eight bytes at a time.
+    // ASCII, the common case, is one unit per byte: take it eight bytes at a time, and up to
+    // the first byte that is not ASCII at once.
     std::uint64_t word = 0;
     if (utf8.size() - at >= sizeof word) {
       std::memcpy(&word, utf8.data() + at, sizeof word);
-      if ((word & 0x8080808080808080ull) == 0) {
-        at += sizeof word;
-        units += sizeof word;
-        continue;
-      }
+      const std::uint64_t high = word & 0x8080808080808080ull;
+      const auto ascii =
+          static_cast<std::size_t>(high == 0 ? 64
+                                             : (std::endian::native == std::endian::little
+                                                    ? std::countr_zero(high)
+                                                    : std::countl_zero(high))) /
+          8;
+      at += ascii;
+      units += ascii;
+      if (ascii == sizeof word) continue;
     }
     if (static_cast<unsigned char>(utf8[at]) < 0x80) {
       ++at;

@@ -42,12 +42,15 @@ void style(platform::MenuItem& entry, const StatusMenuModel::Item& item, double 
   std::optional<AttributedString> icon;
   if (item.icon) icon = iconSegment(*item.icon, font, platform);
   AttributedString title = icon ? std::move(*icon) : AttributedString();
-  title.append(item.text.value_or(std::string_view()), {font});
-  if (item.detail && !item.detail->empty()) {
+  const std::string_view text = item.text.value_or(std::string_view());
+  const std::string_view detail = item.detail.value_or(std::string_view());
+  title.reserve(title.string().size() + text.size() + 1 + detail.size());
+  title.append(text, {font});
+  if (!detail.empty()) {
     const ColorRole colour =
         item.ready.value_or(false) ? ColorRole::SystemGreen : ColorRole::SecondaryLabel;
     title.append("\t", {FontRole::Menu, colour});
-    title.append(*item.detail, {FontRole::Menu, colour});
+    title.append(detail, {FontRole::Menu, colour});
     platform::ParagraphStyle paragraph{
         {platform::TextTab{platform::TextTab::Alignment::Right, tab}}};
     title.addAttribute(std::move(paragraph), {0, title.length()});

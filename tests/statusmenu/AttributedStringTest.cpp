@@ -13,7 +13,16 @@ TEST(Utf16Test, LengthsAndOffsetsCountSurrogatePairsAndInvalidBytes) {
     std::size_t length;
   };
   for (const Case& c : {Case{"", 0}, Case{"abc", 3}, Case{"\xC3\xA9", 1}, Case{"\xEF\xBF\xBC", 1},
-                        Case{"\xF0\x9F\x98\x80", 2}, Case{"\xFF\xFE", 2}, Case{"a\xE2\x82", 3}}) {
+                        Case{"\xF0\x9F\x98\x80", 2}, Case{"\xFF\xFE", 2}, Case{"a\xE2\x82", 3},
+                        // Longer texts, read a word at a time: characters across word bounds.
+                        Case{"abcdefg\xC3\xA9hij", 11}, Case{"12 due \xC2\xB7 3 new", 14},
+                        Case{"abcdefgh\xF0\x9F\x98\x80"
+                             "abcdefgh",
+                             18},
+                        Case{"\xFF"
+                             "abcdefgh\xE2\x82",
+                             11},
+                        Case{"abcdefghijklmnop", 16}}) {
     EXPECT_EQ(utf16Length(c.text), c.length) << c.text;
   }
   const std::string s =

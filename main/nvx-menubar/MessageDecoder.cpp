@@ -16,8 +16,8 @@ using simdjson::dom::element;
 using simdjson::dom::object;
 using Item = StatusMenuModel::Item;
 
-// New entries are copied from this one: value-initialising the aggregate would zero all of its
-// 200-odd bytes first, which costs more than copying its empty members.
+// New entries are copied from this one: value-initialising the aggregate would zero all of it
+// first (with a string instruction slow to start), which costs more than copying its members.
 const Item kBlank{};
 
 // Copies the texts of one menu, one after another, into a single block the model keeps.

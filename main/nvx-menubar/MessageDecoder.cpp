@@ -39,9 +39,43 @@ class Texts {
     return kept;
   }
 
-  std::shared_ptr<const char[]> block() && { return std::move(block_); }
+  // The block, to be kept by `menu`. A line that is mostly something else (a long note, unknown
+  // keys) would leave a large block mostly empty for as long as the menu is shown: then the
+  // texts move to a block of their own size.
+  std::shared_ptr<const char[]> keptBy(StatusMenuModel& menu) && {
+    const char* begin = block_.get();
+    const auto used = static_cast<std::size_t>(next_ - begin);
+    const auto capacity = static_cast<std::size_t>(end_ - begin);
+    if (capacity <= kShrinkAbove || used >= capacity / 2) return std::move(block_);
+    auto fitted = std::make_shared_for_overwrite<char[]>(used);
+    if (used > 0) std::memcpy(fitted.get(), begin, used);
+    const char* to = fitted.get();
+    forEachText(menu, [&](TextView& t) { t = TextView(to + (t.data() - begin), t.size()); });
+    return fitted;
+  }
 
  private:
+  static constexpr std::size_t kShrinkAbove = std::size_t{64} << 10;
+
+  // Calls f(TextView&) on every text of `menu`, entries in pre-order without recursion.
+  template <class F>
+  static void forEachText(StatusMenuModel& menu, F&& f) {
+    f(menu.title);
+    f(menu.tooltip);
+    for (auto* t : {&menu.shareText, &menu.iconStyle})
+      if (*t) f(**t);
+    std::vector<std::vector<Item>*> lists{&menu.items};
+    while (!lists.empty()) {
+      std::vector<Item>* list = lists.back();
+      lists.pop_back();
+      for (Item& item : *list) {
+        for (auto* t : {&item.id, &item.text, &item.detail, &item.icon})
+          if (*t) f(**t);
+        if (item.children) lists.push_back(&*item.children);
+      }
+    }
+  }
+
   std::shared_ptr<char[]> block_;
   char* next_;
   char* end_;
@@ -185,7 +219,7 @@ class Decoding {
       }
       if (!ok) return false;
     }
-    menu.texts = std::move(*texts_).block();
+    menu.texts = std::move(*texts_).keptBy(menu);
     return hasTitle && hasTooltip && hasItems;
   }
 

@@ -168,6 +168,33 @@ TEST(MessageDecoderTest, MenuTextsOutliveLaterLinesAndTheDecoder) {
   EXPECT_EQ(copy->menu->tooltip, "tip");
 }
 
+TEST(MessageDecoderTest, KeepsEveryTextOfAMenuInALineThatIsMostlySomethingElse) {
+  // The menu's texts take a few bytes of a long line: they move to a block of their own.
+  const std::string filler(300'000, 'x');
+  const std::string line =
+      R"({"unknown":")" + filler +
+      R"(","menu":{"title":"T","tooltip":"tip","shareText":"share","iconStyle":"black","items":[)"
+      R"({"id":"a","text":"A","detail":"d","icon":"i","children":[{"id":"b","text":"B"}]},)"
+      R"({"id":"c","text":""}]},"notify":{"title":")" +
+      filler + R"(","body":""}})";
+  auto message = decode(line);
+  ASSERT_TRUE(message && message->menu);
+  const StatusMenuModel& menu = *message->menu;
+  EXPECT_EQ(menu.title, "T");
+  EXPECT_EQ(menu.tooltip, "tip");
+  EXPECT_EQ(menu.shareText, "share");
+  EXPECT_EQ(menu.iconStyle, "black");
+  const Item expected{.id = "a",
+                      .text = "A",
+                      .detail = "d",
+                      .icon = "i",
+                      .children = std::vector<Item>{Item{.id = "b", .text = "B"}}};
+  ASSERT_EQ(menu.items.size(), 2u);
+  EXPECT_TRUE(menu.items[0] == expected);
+  EXPECT_TRUE((menu.items[1] == Item{.id = "c", .text = ""}));
+  EXPECT_EQ(message->notify->title, filler);
+}
+
 TEST(MessageDecoderTest, KeepsAbsentEmptyAndNullApart) {
   EXPECT_FALSE(decode("{}")->menu);
   EXPECT_FALSE(decode("{}")->notify);

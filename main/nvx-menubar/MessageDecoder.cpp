@@ -57,7 +57,7 @@ class Texts {
  private:
   static constexpr std::size_t kShrinkAbove = std::size_t{64} << 10;
 
-  // Calls f(TextView&) on every text of `menu`, entries in pre-order without recursion.
+  // Calls f(TextView&) on every text of `menu`, walking the entries without recursion.
   template <class F>
   static void forEachText(StatusMenuModel& menu, F&& f) {
     f(menu.title);
@@ -219,8 +219,10 @@ class Decoding {
       }
       if (!ok) return false;
     }
+    if (!hasTitle || !hasTooltip || !hasItems) return false;
+    // Only now is every text of the menu a view into the block.
     menu.texts = std::move(*texts_).keptBy(menu);
-    return hasTitle && hasTooltip && hasItems;
+    return true;
   }
 
   static bool note(element e, Message::Note& note) {

@@ -41,10 +41,29 @@ void AttributedString::append(const AttributedString& other) {
 
 void AttributedString::append(std::string_view text, std::initializer_list<Attribute> attributes) {
   const std::size_t n = utf16Length(text);
-  for (const Attribute& value : attributes)
-    placeRun({{length_, n}, value});
+  if (n > 0) {
+    for (const Attribute& value : attributes)
+      appendRun(value, n);
+  }
   text_ += text;
   length_ += n;
+}
+
+void AttributedString::appendRun(const Attribute& value, std::size_t n) {
+  if (runs_.capacity() == 0) runs_.reserve(kTypicalRuns);
+  // Every run ends by the end of the text, so the new one goes after all runs of its name and
+  // can only continue the last of them; the value is copied only when it cannot.
+  const std::size_t key = value.index();
+  auto at = std::find_if(runs_.begin(), runs_.end(),
+                         [key](const AttributeRun& r) { return r.value.index() > key; });
+  if (at != runs_.begin()) {
+    AttributeRun& last = *std::prev(at);
+    if (last.value.index() == key && last.range.end() == length_ && last.value == value) {
+      last.range.length += n;
+      return;
+    }
+  }
+  runs_.insert(at, AttributeRun{{length_, n}, value});
 }
 
 void AttributedString::insert(std::size_t index, const AttributedString& other) {

@@ -133,6 +133,9 @@ class AttributedString {
   // Adds `run`, which overlaps no run of its name, in order, merged with equal neighbours.
   void placeRun(AttributeRun run);
 
+  // Adds `value` over the `n` units about to be appended at the end of the text.
+  void appendRun(const Attribute& value, std::size_t n);
+
   static constexpr std::size_t kTypicalRuns = 6;
   Utf16Range clamp(Utf16Range range) const;
 

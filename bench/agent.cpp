@@ -28,10 +28,10 @@
 #include <vector>
 
 #include "ChildProcess.h"
-#include "LineFramer.h"
-#include "LineReader.h"
 #include "MenuEntry.h"
-#include "MessageDecoder.h"
+#include "nvx-menubar/LineFramer.h"
+#include "nvx-menubar/LineReader.h"
+#include "nvx-menubar/MessageDecoder.h"
 
 namespace {
 

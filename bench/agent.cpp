@@ -27,11 +27,11 @@
 #include <thread>
 #include <vector>
 
-#include "ChildProcess.h"
 #include "MenuEntry.h"
 #include "nvx-menubar/LineFramer.h"
 #include "nvx-menubar/LineReader.h"
 #include "nvx-menubar/MessageDecoder.h"
+#include "support/ChildProcess.h"
 
 namespace {
 

@@ -10,9 +10,8 @@
 #include <fstream>
 #include <string>
 
-#include "PrivateBus.h"
 #include "UnlockPeers.h"
-#include "platform/linux/unlock/UnlockDbus.h"
+#include "support/Tables.h"
 
 namespace nvx::test {
 namespace {
@@ -30,7 +29,7 @@ class RealPolkitTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (geteuid() != 0) GTEST_SKIP() << "polkitd must be started as root";
-    if (TestProcess({"unshare", "--mount", "true"}, {}).finish().status != 0) {
+    if (ChildProcess({.argv = {"unshare", "--mount", "true"}}).finish().status != 0) {
       GTEST_SKIP() << "no mount namespaces here";
     }
     ASSERT_NE(bus_.connection(), nullptr) << "dbus-daemon did not start";
@@ -62,21 +61,17 @@ class RealPolkitTest : public ::testing::Test {
   }
 
   Outcome runAsNobody(const std::vector<std::string>& args) {
-    return TestProcess(unlockCommand(args), bus_.env(), true, kNobody).finish();
+    return ChildProcess(unlockCommand(bus_, args, kNobody)).finish();
   }
 
   PrivateBus bus_;
-  std::unique_ptr<TestProcess> polkitd_;
+  std::unique_ptr<ChildProcess> polkitd_;
 };
 
-struct RuleCase {
-  const char* name;
+struct RuleCase : Row {
   const char* result;  // "" for no rule: the action's defaults
   Outcome expected;
 };
-void PrintTo(const RuleCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 const RuleCase kRuleCases[] = {
     {"RuleGrants", "YES", kOk},
@@ -92,8 +87,7 @@ TEST_P(RealPolkitRuleTest, VerdictFollowsTheRule) {
   EXPECT_EQ(runAsNobody({}), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, RealPolkitRuleTest, ::testing::ValuesIn(kRuleCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rules, RealPolkitRuleTest, ::testing::ValuesIn(kRuleCases), rowName);
 
 TEST_F(RealPolkitTest, ActionIsKnownWithItsPromptAndNoCachedAuthorization) {
   startPolkitd("");

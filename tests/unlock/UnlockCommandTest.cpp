@@ -8,6 +8,7 @@
 
 #include "FakeUnlockContext.h"
 #include "platform/linux/unlock/StdSemaphore.h"
+#include "support/Tables.h"
 
 namespace nvx {
 
@@ -18,85 +19,53 @@ std::ostream& operator<<(std::ostream& os, const Verdict& v) {
 namespace test {
 namespace {
 
-using Outcome = FakeUnlockContext::Outcome;
+using enum FakeUnlockContext::Outcome;
 
 const Verdict kYes{"yes", 0};
 const Verdict kNo{"no", 0};
 const Verdict kOk{"ok", 0};
 const Verdict kFail{"fail", 1};
+constexpr const char* kDefault = "Unlock Norvane";
 
 std::unique_ptr<Semaphore> makeStdSemaphore() {
   return std::make_unique<StdSemaphore>();
 }
 
-struct Case {
-  const char* name;
+struct Case : Row {
   std::vector<std::string> args;  // after the program path
   bool available;
   long biometry;
-  Outcome outcome;
+  FakeUnlockContext::Outcome outcome;
   Verdict verdict;
-  std::vector<std::string> reasons;  // prompts shown, in order
-  std::vector<bool> biometryReads;   // one entry per read: whether it came after the query
+  const char* prompt;  // the prompt shown, if any
+  bool readsBiometry;  // once, after asking whether the policy can be evaluated
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
-
 const Case kCases[] = {
-    {"NoArgumentsGranted", {}, true, 0, Outcome::kGranted, kOk, {"Unlock Norvane"}, {}},
-    {"NoArgumentsRefused", {}, true, 1, Outcome::kRefused, kFail, {"Unlock Norvane"}, {}},
-    {"NoArgumentsCancelled", {}, true, 1, Outcome::kCancelled, kFail, {"Unlock Norvane"}, {}},
-    {"OneWordIsNotCheck", {"open"}, true, 0, Outcome::kGranted, kOk, {"Unlock Norvane"}, {}},
-    {"CapitalisedCheckAuthenticates",
-     {"Check"},
-     true,
-     1,
-     Outcome::kGranted,
-     kOk,
-     {"Unlock Norvane"},
-     {}},
-    {"EmptyFirstArgumentAuthenticates",
-     {""},
-     true,
-     1,
-     Outcome::kRefused,
-     kFail,
-     {"Unlock Norvane"},
-     {}},
-    {"SecondArgumentIsThePrompt",
-     {"open", "Show the deck"},
-     true,
-     0,
-     Outcome::kGranted,
-     kOk,
-     {"Show the deck"},
-     {}},
-    {"CheckInSecondPlaceIsThePrompt",
-     {"x", "check"},
-     true,
-     1,
-     Outcome::kGranted,
-     kOk,
-     {"check"},
-     {}},
-    {"EmptyPromptIsPassedAsIs", {"x", "", "z"}, true, 0, Outcome::kGranted, kOk, {""}, {}},
-    {"UnavailableFailsWithoutPrompt", {}, false, 1, Outcome::kGranted, kFail, {}, {}},
-    {"UnavailableWithPromptFails", {"x", "Prompt"}, false, 1, Outcome::kGranted, kFail, {}, {}},
-    {"CheckWithTouchId", {"check"}, true, 1, Outcome::kGranted, kYes, {}, {true}},
-    {"CheckWithoutSensor", {"check"}, true, 0, Outcome::kGranted, kNo, {}, {true}},
-    {"CheckWithFaceId", {"check"}, true, 2, Outcome::kGranted, kNo, {}, {true}},
-    {"CheckWithOpticId", {"check"}, true, 4, Outcome::kGranted, kNo, {}, {true}},
-    {"CheckUnavailableDoesNotReadBiometry", {"check"}, false, 1, Outcome::kGranted, kNo, {}, {}},
+    {"NoArgumentsGranted", {}, true, 0, kGranted, kOk, kDefault, false},
+    {"NoArgumentsRefused", {}, true, 1, kRefused, kFail, kDefault, false},
+    {"NoArgumentsCancelled", {}, true, 1, kCancelled, kFail, kDefault, false},
+    {"OneWordIsNotCheck", {"open"}, true, 0, kGranted, kOk, kDefault, false},
+    {"CapitalisedCheckAuthenticates", {"Check"}, true, 1, kGranted, kOk, kDefault, false},
+    {"EmptyFirstArgumentAuthenticates", {""}, true, 1, kRefused, kFail, kDefault, false},
+    {"SecondArgumentIsThePrompt", {"open", "Show"}, true, 0, kGranted, kOk, "Show", false},
+    {"CheckInSecondPlaceIsThePrompt", {"x", "check"}, true, 1, kGranted, kOk, "check", false},
+    {"EmptyPromptIsPassedAsIs", {"x", "", "z"}, true, 0, kGranted, kOk, "", false},
+    {"UnavailableFailsWithoutPrompt", {}, false, 1, kGranted, kFail, nullptr, false},
+    {"UnavailableWithPromptFails", {"x", "Prompt"}, false, 1, kGranted, kFail, nullptr, false},
+    {"CheckWithTouchId", {"check"}, true, 1, kGranted, kYes, nullptr, true},
+    {"CheckWithoutSensor", {"check"}, true, 0, kGranted, kNo, nullptr, true},
+    {"CheckWithFaceId", {"check"}, true, 2, kGranted, kNo, nullptr, true},
+    {"CheckWithOpticId", {"check"}, true, 4, kGranted, kNo, nullptr, true},
+    {"CheckUnavailableDoesNotReadBiometry", {"check"}, false, 1, kGranted, kNo, nullptr, false},
     {"CheckIgnoresFurtherArguments",
-     {"check", "Prompt", "more"},
+     {"check", "P", "more"},
      true,
      1,
-     Outcome::kRefused,
+     kRefused,
      kYes,
-     {},
-     {true}},
+     nullptr,
+     true},
 };
 
 class UnlockCommandTest : public ::testing::TestWithParam<Case> {};
@@ -109,15 +78,15 @@ TEST_P(UnlockCommandTest, AnswersAsTheCommandTableSays) {
 
   EXPECT_EQ(runUnlockCommand(args, ctx, makeStdSemaphore), c.verdict);
   EXPECT_EQ(ctx.queries, 1);
-  EXPECT_EQ(ctx.reasons, c.reasons);
-  EXPECT_EQ(ctx.biometryReadAfterQuery, c.biometryReads);
+  EXPECT_EQ(ctx.reasons,
+            c.prompt ? std::vector<std::string>{c.prompt} : std::vector<std::string>{});
+  EXPECT_EQ(ctx.biometryReadAfterQuery, std::vector<bool>(c.readsBiometry, true));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, UnlockCommandTest, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Table, UnlockCommandTest, ::testing::ValuesIn(kCases), rowName);
 
 TEST(UnlockCommand, AnEmptyCommandLineAuthenticatesWithTheDefaultPrompt) {
-  FakeUnlockContext ctx(true, 1, Outcome::kGranted);
+  FakeUnlockContext ctx(true, 1, kGranted);
   EXPECT_EQ(runUnlockCommand({}, ctx, makeStdSemaphore), kOk);
   EXPECT_EQ(ctx.reasons, std::vector<std::string>{"Unlock Norvane"});
 }

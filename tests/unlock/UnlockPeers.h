@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "PrivateBus.h"
-#include "TestProcess.h"
 #include "platform/linux/unlock/UnlockDbus.h"
+#include "support/PrivateBus.h"
 
 namespace nvx::test {
 
@@ -19,15 +18,15 @@ inline const Outcome kNo{"no\n", "", 0, 0};
 // fprintd_peer.py parameters: a default device with one finger enrolled.
 inline constexpr char kEnrolledFinger[] = R"({"device": true, "fingers": ["right-index-finger"]})";
 
-// The command line of the built program with `args`.
-inline std::vector<std::string> unlockCommand(const std::vector<std::string>& args) {
-  std::vector<std::string> argv{NVX_UNLOCK_BINARY};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return argv;
+// The built program with `args`, on `bus`, as `uid` (0: this user).
+inline ChildProcess::Options unlockCommand(const PrivateBus& bus, std::vector<std::string> args,
+                                           uid_t uid = 0) {
+  args.insert(args.begin(), NVX_UNLOCK_BINARY);
+  return {.argv = std::move(args), .env = bus.env(), .uid = uid};
 }
 
 // Starts fprintd_peer.py on `bus` with `parameters` (see the peer); null when it did not start.
-inline std::unique_ptr<TestProcess> startFprintd(const PrivateBus& bus, const char* parameters) {
+inline std::unique_ptr<ChildProcess> startFprintd(const PrivateBus& bus, const char* parameters) {
   return bus.startPeer(
       {kPython, "-m", "dbusmock", "--system", "-t", NVX_FPRINTD_PEER, "-p", parameters},
       unlockdbus::kFprintName);

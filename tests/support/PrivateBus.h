@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "TestProcess.h"
+#include "ChildProcess.h"
 #include "platform/linux/GPtr.h"
 
 namespace nvx::test {
@@ -14,8 +14,9 @@ namespace nvx::test {
 // Debian's interpreter, the one with python3-dbusmock (not whatever `python3` is first on PATH).
 inline constexpr char kPython[] = "/usr/bin/python3";
 
-// A dbus-daemon of its own on a socket in a fresh temporary folder, standing in for the
-// system bus; it never touches the machine's buses. Stopped and removed on destruction.
+// A dbus-daemon of its own on a socket in a fresh temporary folder, standing in for both the
+// system and the session bus; it never touches the machine's buses. Stopped and removed on
+// destruction.
 class PrivateBus {
  public:
   PrivateBus();
@@ -26,24 +27,24 @@ class PrivateBus {
   // Null when the daemon did not come up.
   GDBusConnection* connection() const { return connection_.get(); }
   const std::string& dir() const { return dir_; }
-  // DBUS_SYSTEM_BUS_ADDRESS for a child, the only place the bus is named.
-  Env env() const { return {{"DBUS_SYSTEM_BUS_ADDRESS", address_}}; }
+  // DBUS_SYSTEM_BUS_ADDRESS and DBUS_SESSION_BUS_ADDRESS for a child, both naming this bus.
+  Env env() const;
 
   // Starts a peer on this bus and waits until it owns `name`; null when it does not.
-  std::unique_ptr<TestProcess> startPeer(const std::vector<std::string>& argv,
-                                         const std::string& name) const;
+  std::unique_ptr<ChildProcess> startPeer(const std::vector<std::string>& argv,
+                                          const std::string& name) const;
 
   // Calls a method; null on any error. Takes ownership of a floating `args`.
   GVariantPtr call(const char* name, const char* path, const char* interface, const char* method,
                    GVariant* args, const char* replyType = nullptr) const;
 
   // Kills the daemon, as when the bus goes away.
-  void kill();
+  void kill() { daemon_.reset(); }
 
  private:
   std::string dir_;
   std::string address_;
-  std::unique_ptr<TestProcess> daemon_;
+  std::unique_ptr<ChildProcess> daemon_;
   GObjectPtr<GDBusConnection> connection_;
 };
 

@@ -8,12 +8,12 @@
 namespace nvx::test {
 
 PrivateBus::PrivateBus() {
-  const GCharPtr dir(g_dir_make_tmp("nvx-unlock-XXXXXX", nullptr));
+  const GCharPtr dir(g_dir_make_tmp("nvx-bus-XXXXXX", nullptr));
   if (!dir) return;
   dir_ = dir.get();
   // Peers may run as other users (polkitd, nobody): they need to reach the socket.
   chmod(dir_.c_str(), 0755);
-  const std::string socket = dir_ + "/system_bus_socket";
+  const std::string socket = dir_ + "/bus_socket";
   address_ = "unix:path=" + socket;
   std::ofstream(dir_ + "/bus.conf") << R"(<!DOCTYPE busconfig PUBLIC
  "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -29,9 +29,9 @@ PrivateBus::PrivateBus() {
   </policy>
 </busconfig>
 )";
-  daemon_ = std::make_unique<TestProcess>(
-      std::vector<std::string>{"dbus-daemon", "--nofork", "--config-file=" + dir_ + "/bus.conf"},
-      Env{}, false);
+  daemon_ = std::make_unique<ChildProcess>(ChildProcess::Options{
+      .argv = {"dbus-daemon", "--nofork", "--config-file=" + dir_ + "/bus.conf"},
+      .capture = false});
   waitFor([&] {
     connection_.reset(g_dbus_connection_new_for_address_sync(
         address_.c_str(),
@@ -51,10 +51,15 @@ PrivateBus::~PrivateBus() {
   }
 }
 
-std::unique_ptr<TestProcess> PrivateBus::startPeer(const std::vector<std::string>& argv,
-                                                   const std::string& name) const {
+Env PrivateBus::env() const {
+  return {{"DBUS_SYSTEM_BUS_ADDRESS", address_}, {"DBUS_SESSION_BUS_ADDRESS", address_}};
+}
+
+std::unique_ptr<ChildProcess> PrivateBus::startPeer(const std::vector<std::string>& argv,
+                                                    const std::string& name) const {
   if (!connection_) return nullptr;
-  auto peer = std::make_unique<TestProcess>(argv, env(), false);
+  auto peer = std::make_unique<ChildProcess>(
+      ChildProcess::Options{.argv = argv, .env = env(), .capture = false});
   const bool owned = waitFor([&] {
     const GVariantPtr reply =
         call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
@@ -76,10 +81,6 @@ GVariantPtr PrivateBus::call(const char* name, const char* path, const char* int
                                                  args,
                                                  replyType ? G_VARIANT_TYPE(replyType) : nullptr,
                                                  G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr));
-}
-
-void PrivateBus::kill() {
-  daemon_.reset();
 }
 
 }  // namespace nvx::test

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <gio/gio.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/GPtr.h"
+
+namespace nvx::test {
+
+using namespace std::chrono_literals;
+using Env = std::map<std::string, std::string>;
+using Lines = std::vector<std::string>;
+
+// How a child ended and what it wrote.
+struct Outcome {
+  std::string out;
+  std::string err;
+  int status = -1;  // exit status, -1 when it did not exit by itself
+  int signal = 0;   // the signal that ended it, or 0
+  bool operator==(const Outcome&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Outcome& o);
+
+// Bytes that arrive on a descriptor this side reads (a child's pipe, a socket), taken line by
+// line or whole. Every read has a time-out, so that a wedged peer fails the test instead of
+// hanging it. Owns the descriptor.
+class Incoming {
+ public:
+  explicit Incoming(int fd = -1) : fd_(fd) {}
+  ~Incoming() { close(); }
+  Incoming(const Incoming&) = delete;
+  Incoming& operator=(const Incoming&) = delete;
+
+  int fd() const { return fd_; }
+  void close();
+
+  // The next `count` lines; fewer when the stream ends or the time is up first.
+  Lines lines(std::size_t count, std::chrono::milliseconds timeout = 10s);
+  // The next line, or "" when none comes in time.
+  std::string line(std::chrono::milliseconds timeout = 10s);
+  // Everything until the stream ends or the time is up.
+  std::string all(std::chrono::milliseconds timeout = 10s);
+
+ private:
+  friend class ChildProcess;
+  // Waits until one of `streams` has bytes or ends; false when none is open or the time is up.
+  static bool pump(std::vector<Incoming*> streams, std::chrono::steady_clock::time_point deadline);
+
+  int fd_;
+  std::string pending_;  // read but not yet taken
+};
+
+// A program started as a parent application starts the agent, on GIO's GSubprocess: pipes on
+// its standard streams, its environment, descriptors passed under chosen numbers. Every
+// signal starts at its default in the child, and the child dies with the test. Killed on
+// destruction if it still runs.
+class ChildProcess {
+ public:
+  struct Options {
+    std::vector<std::string> argv{};
+    Env env{};                               // set on top of the test's environment
+    std::vector<std::string> unsetEnv{};     // removed from it
+    bool closeStdin = false;                 // start with standard input at its end
+    int stdinFd = -1;                        // standard input is a copy of this instead of a pipe
+    bool capture = true;                     // pipes on standard output and error; else /dev/null
+    std::vector<std::pair<int, int>> fds{};  // {descriptor here, number in the child}: a copy
+    uid_t uid = 0;  // nonzero: run as this user and the group of the same number
+  };
+  static constexpr int kStdout = 1;
+  static constexpr int kStderr = 2;
+
+  explicit ChildProcess(Options options);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  pid_t pid() const { return pid_; }
+  bool running() const;
+  void signal(int signal);
+
+  bool write(std::string_view bytes);  // all of it to standard input; false when refused
+  void closeStdin();
+  void closeStdout() { out_.close(); }
+  void closeStderr() { err_.close(); }
+
+  // This side's end of standard output or error, for a caller that reads in bulk itself.
+  int fd(int stream) const { return stream == kStdout ? out_.fd() : err_.fd(); }
+  Lines readLines(int stream, std::size_t count, std::chrono::milliseconds timeout = 10s);
+  std::string readAll(int stream, std::chrono::milliseconds timeout = 10s);
+
+  // The exit status (128 + the signal for a child a signal ended) once it ended in time.
+  std::optional<int> wait(std::chrono::milliseconds timeout = 10s);
+
+  // Reads both streams to their end and waits; a child still running after `timeout` is
+  // killed (and reported as killed by SIGKILL).
+  Outcome finish(std::chrono::milliseconds timeout = 10s);
+
+ private:
+  Incoming& stream(int stream) { return stream == kStdout ? out_ : err_; }
+
+  GObjectPtr<GSubprocess> proc_;
+  pid_t pid_ = 0;
+  int in_ = -1;
+  Incoming out_, err_;
+};
+
+// Polls `done` every 20 ms for up to five seconds; true once it held.
+template <class Done>
+bool waitFor(Done&& done) {
+  for (int i = 0; i < 250; ++i) {
+    if (done()) return true;
+    g_usleep(20'000);
+  }
+  return done();
+}
+
+}  // namespace nvx::test

@@ -94,14 +94,21 @@ TEST(GlibApplicationTest, NeverRunsAPostedTaskInline) {
   EXPECT_EQ(order, (std::vector<std::string>{"outer done", "inner"}));
 }
 
-TEST(GlibApplicationTest, RunsNothingQueuedBehindTheTerminateTask) {
+// Work left behind terminate() never runs, and goes while what it holds (the delegate, the
+// platform objects) still exists: before run() returns, not in the destructor.
+TEST(GlibApplicationTest, DropsTasksAndTimersLeftBehindTheTerminateTaskBeforeRunReturns) {
   GlibApplication app = makeApplication();
   int ran = 0;
+  auto held = std::make_shared<int>();
+  const std::weak_ptr<int> watch = held;
   app.post([&] { ++ran; });
   app.post([&] { app.terminate(); });
-  app.post([&] { ++ran; });
+  app.post([&ran, held] { ++ran; });
+  app.scheduleOnce(60, [&ran, held] { ++ran; });
+  held.reset();
   app.run();
   EXPECT_EQ(ran, 1);
+  EXPECT_TRUE(watch.expired());
 }
 
 TEST(GlibApplicationTest, TerminatingDuringLaunchEndsRunAtOnce) {

@@ -1,10 +1,13 @@
 #include "nvx-menubar/LineFramer.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "nvx-menubar/LineReader.h"
@@ -98,14 +101,21 @@ TEST(LineReaderTest, RetriesOnEintrAndEndsOnOtherErrorsWithTheLastLine) {
   EXPECT_EQ(readAll({}), Lines{});
 }
 
-TEST(LineReaderTest, ReadsAPipeInBlocks) {
+// A parent on an event loop hands over a non-blocking pipe: a read with nothing there yet is
+// no end of input.
+TEST(LineReaderTest, ReadsEveryLineOfANonBlockingPipeWhoseWriterPauses) {
   int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  const std::string input = "{}\r\nsecond\nlast";
-  ASSERT_EQ(write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
-  close(fds[1]);
+  ASSERT_EQ(pipe2(fds, O_NONBLOCK), 0);
+  std::thread writer([w = fds[1]] {
+    for (std::string_view piece : {"{}\r\n", "sec", "ond\n", "last"}) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      EXPECT_EQ(write(w, piece.data(), piece.size()), ssize_t(piece.size()));
+    }
+    close(w);
+  });
   Lines lines;
   LineReader(fds[0]).run([&](std::string_view l) { lines.emplace_back(l); });
+  writer.join();
   close(fds[0]);
   EXPECT_EQ(lines, (Lines{"{}", "second", "last"}));
 }

@@ -1,0 +1,49 @@
+#include "platform/linux/ControlSocket.h"
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace nvx::platform {
+namespace {
+
+// The variable may name anything: only a connected stream socket other than the standard
+// streams opens the channel, so that the agent never takes commands from its own input.
+TEST(ControlSocketTest, OpensOnlyOnAConnectedStreamSocketAboveTheStandardStreams) {
+  int pair[2], pipeFds[2], datagrams[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  ASSERT_EQ(pipe(pipeFds), 0);
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_DGRAM, 0, datagrams), 0);
+  const int unconnected = socket(AF_UNIX, SOCK_STREAM, 0);
+  const int listening = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in loopback{};
+  loopback.sin_family = AF_INET;
+  loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback), 0);
+  ASSERT_EQ(listen(listening, 1), 0);
+  // Standard input is a connected socket too, as a parent may make it.
+  const int stdinCopy = dup(0);
+  ASSERT_EQ(dup2(pair[0], 0), 0);
+
+  struct Case {
+    const char* name;
+    int fd;
+    bool open;
+  };
+  for (const Case& c : {Case{"standard input", 0, false}, Case{"a pipe", pipeFds[0], false},
+                        Case{"a datagram socket", datagrams[0], false},
+                        Case{"an unconnected socket", unconnected, false},
+                        Case{"a listening socket", listening, false}, Case{"none", -1, false},
+                        Case{"a socket pair's end", pair[1], true}}) {
+    EXPECT_EQ(ControlSocket(c.fd).isOpen(), c.open) << c.name;
+  }
+  dup2(stdinCopy, 0);
+  for (int fd : {stdinCopy, pair[0], pair[1], pipeFds[0], pipeFds[1], datagrams[0], datagrams[1],
+                 unconnected, listening}) {
+    close(fd);
+  }
+}
+
+}  // namespace
+}  // namespace nvx::platform

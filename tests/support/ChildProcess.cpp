@@ -15,11 +15,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int msUntil(Clock::time_point deadline) {
-  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-  return left.count() < 0 ? 0 : static_cast<int>(left.count());
-}
-
 // Runs in the child between fork and exec.
 void childSetup(gpointer uid) {
   const auto id = static_cast<uid_t>(GPOINTER_TO_UINT(uid));
@@ -30,19 +25,17 @@ void childSetup(gpointer uid) {
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
-  // After the change of user, which clears it.
-  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  prctl(PR_SET_PDEATHSIG, SIGKILL);  // after the change of user, which clears it
 }
 
-// A pipe for the child's standard `stream` (0, 1 or 2): the launcher takes the child's end;
-// this side's end is returned.
-int pipeTo(GSubprocessLauncher* launcher, int stream) {
+// A pipe for the child's standard `stream`: the launcher takes the child's end, the other is
+// returned.
+int pipeFor(GSubprocessLauncher* launcher, int stream) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-  const int child = stream == 0 ? fds[0] : fds[1];
-  if (stream == 0) g_subprocess_launcher_take_stdin_fd(launcher, child);
-  if (stream == 1) g_subprocess_launcher_take_stdout_fd(launcher, child);
-  if (stream == 2) g_subprocess_launcher_take_stderr_fd(launcher, child);
+  if (stream == 0) g_subprocess_launcher_take_stdin_fd(launcher, fds[0]);
+  if (stream == 1) g_subprocess_launcher_take_stdout_fd(launcher, fds[1]);
+  if (stream == 2) g_subprocess_launcher_take_stderr_fd(launcher, fds[1]);
   return stream == 0 ? fds[1] : fds[0];
 }
 
@@ -61,22 +54,15 @@ void Incoming::close() {
   fd_ = -1;
 }
 
-bool Incoming::pump(std::vector<Incoming*> streams, Clock::time_point deadline) {
-  std::vector<pollfd> polls;
-  for (Incoming* s : streams) {
-    if (s->fd_ >= 0) polls.push_back({s->fd_, POLLIN, 0});
-  }
-  if (polls.empty() || poll(polls.data(), polls.size(), msUntil(deadline)) <= 0) return false;
-  for (Incoming* s : streams) {
-    for (const pollfd& p : polls) {
-      if (p.fd != s->fd_ || p.revents == 0) continue;
-      char buf[65536];
-      const ssize_t n = read(s->fd_, buf, sizeof buf);
-      if (n > 0) s->pending_.append(buf, static_cast<std::size_t>(n));
-      if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) s->close();
-    }
-  }
-  return true;
+bool Incoming::readSome(Clock::time_point deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+  pollfd p{fd_, POLLIN, 0};
+  if (fd_ < 0 || poll(&p, 1, std::max(0, static_cast<int>(left.count()))) <= 0) return false;
+  char buf[65536];
+  const ssize_t n = read(fd_, buf, sizeof buf);
+  if (n > 0) pending_.append(buf, static_cast<std::size_t>(n));
+  if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN)) close();
+  return fd_ >= 0;
 }
 
 Lines Incoming::lines(std::size_t count, std::chrono::milliseconds timeout) {
@@ -88,7 +74,7 @@ Lines Incoming::lines(std::size_t count, std::chrono::milliseconds timeout) {
       lines.push_back(pending_.substr(0, lf));
       pending_.erase(0, lf + 1);
     }
-    if (lines.size() == count || !pump({this}, deadline)) return lines;
+    if (lines.size() == count || !readSome(deadline)) return lines;
   }
 }
 
@@ -99,7 +85,7 @@ std::string Incoming::line(std::chrono::milliseconds timeout) {
 
 std::string Incoming::all(std::chrono::milliseconds timeout) {
   const auto deadline = Clock::now() + timeout;
-  while (pump({this}, deadline)) {
+  while (readSome(deadline)) {
   }
   return std::exchange(pending_, {});
 }
@@ -117,11 +103,11 @@ ChildProcess::ChildProcess(Options options) {
   if (options.stdinFd >= 0) {
     g_subprocess_launcher_take_stdin_fd(l, fcntl(options.stdinFd, F_DUPFD_CLOEXEC, 3));
   } else {
-    in_ = pipeTo(l, 0);
+    in_ = pipeFor(l, 0);
   }
   if (options.capture) {
-    out_.fd_ = pipeTo(l, 1);
-    err_.fd_ = pipeTo(l, 2);
+    out_.fd_ = pipeFor(l, 1);
+    err_.fd_ = pipeFor(l, 2);
   }
   for (const auto& [fd, number] : options.fds)
     g_subprocess_launcher_take_fd(l, fcntl(fd, F_DUPFD_CLOEXEC, 3), number);
@@ -130,13 +116,8 @@ ChildProcess::ChildProcess(Options options) {
   for (const auto& a : options.argv)
     argv.push_back(a.c_str());
   argv.push_back(nullptr);
-  GError* error = nullptr;
-  proc_.reset(g_subprocess_launcher_spawnv(l, argv.data(), &error));
-  if (!proc_) {
-    const std::string message = error->message;
-    g_error_free(error);
-    throw std::runtime_error("spawn " + options.argv.at(0) + ": " + message);
-  }
+  proc_.reset(g_subprocess_launcher_spawnv(l, argv.data(), nullptr));
+  if (!proc_) throw std::runtime_error("cannot start " + options.argv.at(0));
   pid_ = static_cast<pid_t>(std::stoi(g_subprocess_get_identifier(proc_.get())));
   if (options.closeStdin) closeStdin();
 }
@@ -170,51 +151,25 @@ void ChildProcess::closeStdin() {
   in_ = -1;
 }
 
-Lines ChildProcess::readLines(int which, std::size_t count, std::chrono::milliseconds timeout) {
-  // The other stream is read into its buffer meanwhile, so that a child blocked on a full pipe
-  // cannot stall the one awaited.
-  const auto deadline = Clock::now() + timeout;
-  Incoming& s = stream(which);
-  Lines lines;
-  for (;;) {
-    for (std::string& line : s.lines(count - lines.size(), 0ms))
-      lines.push_back(std::move(line));
-    if (lines.size() == count || s.fd_ < 0 || !Incoming::pump({&out_, &err_}, deadline)) {
-      return lines;
-    }
-  }
-}
-
-std::string ChildProcess::readAll(int which, std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  Incoming& s = stream(which);
-  while (s.fd_ >= 0 && Incoming::pump({&out_, &err_}, deadline)) {
-  }
-  return std::exchange(s.pending_, {});
-}
-
 std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {
+  // GLib reaps the child on a thread of its own; this polls for that.
   const auto deadline = Clock::now() + timeout;
   while (running()) {
     if (Clock::now() >= deadline) return std::nullopt;
     std::this_thread::sleep_for(2ms);
   }
-  g_subprocess_wait(proc_.get(), nullptr, nullptr);
   GSubprocess* p = proc_.get();
   return g_subprocess_get_if_exited(p) ? g_subprocess_get_exit_status(p)
                                        : 128 + g_subprocess_get_term_sig(p);
 }
 
 Outcome ChildProcess::finish(std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
   closeStdin();
-  while ((out_.fd_ >= 0 || err_.fd_ >= 0) && Incoming::pump({&out_, &err_}, deadline)) {
-  }
-  if (!wait(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()))) {
+  Outcome outcome{out_.all(timeout), err_.all(timeout)};
+  if (!wait(timeout)) {
     g_subprocess_force_exit(proc_.get());
     wait();
   }
-  Outcome outcome{std::exchange(out_.pending_, {}), std::exchange(err_.pending_, {})};
   GSubprocess* p = proc_.get();
   if (g_subprocess_get_if_exited(p)) outcome.status = g_subprocess_get_exit_status(p);
   if (g_subprocess_get_if_signaled(p)) outcome.signal = g_subprocess_get_term_sig(p);

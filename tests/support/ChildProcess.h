@@ -52,8 +52,8 @@ class Incoming {
 
  private:
   friend class ChildProcess;
-  // Waits until one of `streams` has bytes or ends; false when none is open or the time is up.
-  static bool pump(std::vector<Incoming*> streams, std::chrono::steady_clock::time_point deadline);
+  // Waits for bytes until `deadline`; false once the stream has ended or the time is up.
+  bool readSome(std::chrono::steady_clock::time_point deadline);
 
   int fd_;
   std::string pending_;  // read but not yet taken
@@ -94,19 +94,22 @@ class ChildProcess {
 
   // This side's end of standard output or error, for a caller that reads in bulk itself.
   int fd(int stream) const { return stream == kStdout ? out_.fd() : err_.fd(); }
-  Lines readLines(int stream, std::size_t count, std::chrono::milliseconds timeout = 10s);
-  std::string readAll(int stream, std::chrono::milliseconds timeout = 10s);
+  Lines readLines(int stream, std::size_t count, std::chrono::milliseconds timeout = 10s) {
+    return (stream == kStdout ? out_ : err_).lines(count, timeout);
+  }
+  std::string readAll(int stream, std::chrono::milliseconds timeout = 10s) {
+    return (stream == kStdout ? out_ : err_).all(timeout);
+  }
 
   // The exit status (128 + the signal for a child a signal ended) once it ended in time.
   std::optional<int> wait(std::chrono::milliseconds timeout = 10s);
 
-  // Reads both streams to their end and waits; a child still running after `timeout` is
-  // killed (and reported as killed by SIGKILL).
+  // Closes standard input, reads standard output then error to their end (so a child may write
+  // no more than a pipe holds to stderr before it ends stdout) and waits; a child still running
+  // after `timeout` is killed (and reported as killed by SIGKILL).
   Outcome finish(std::chrono::milliseconds timeout = 10s);
 
  private:
-  Incoming& stream(int stream) { return stream == kStdout ? out_ : err_; }
-
   GObjectPtr<GSubprocess> proc_;
   pid_t pid_ = 0;
   int in_ = -1;

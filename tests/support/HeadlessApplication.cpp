@@ -1,22 +1,6 @@
 #include "HeadlessApplication.h"
 
 namespace nvx::platform {
-namespace {
-
-class HeadlessRunningApplication final : public RunningApplication {};
-
-}  // namespace
-
-HeadlessApplication::HeadlessApplication(Options options) : options_(std::move(options)) {}
-
-void HeadlessApplication::setDelegate(ApplicationDelegate* delegate) {
-  record("setDelegate");
-  delegate_ = delegate;
-}
-
-void HeadlessApplication::setActivationPolicyAccessory() {
-  record("accessory");
-}
 
 void HeadlessApplication::run() {
   record("run");
@@ -25,13 +9,11 @@ void HeadlessApplication::run() {
     record("launched");
   }
   while (!terminated_) {
-    std::function<void()> task;
-    {
-      std::unique_lock lock(mutex_);
-      wake_.wait(lock, [this] { return !tasks_.empty(); });
-      task = std::move(tasks_.front());
-      tasks_.pop_front();
-    }
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this] { return !tasks_.empty(); });
+    std::function<void()> task = std::move(tasks_.front());
+    tasks_.pop_front();
+    lock.unlock();
     task();
   }
 }
@@ -47,11 +29,6 @@ std::size_t HeadlessApplication::runQueued() {
   return tasks.size();
 }
 
-void HeadlessApplication::terminate() {
-  record("terminate");
-  terminated_ = true;
-}
-
 void HeadlessApplication::post(std::function<void()> task) {
   {
     std::lock_guard lock(mutex_);
@@ -63,20 +40,7 @@ void HeadlessApplication::post(std::function<void()> task) {
 std::unique_ptr<RunningApplication> HeadlessApplication::runningApplication(int pid) {
   record("runningApplication " + std::to_string(pid));
   if (!options_.parentIsApplication) return nullptr;
-  return std::make_unique<HeadlessRunningApplication>();
-}
-
-void HeadlessApplication::yieldActivation(const RunningApplication&) {
-  record("yield");
-}
-
-std::shared_ptr<Image> HeadlessApplication::bundleImage(std::string_view name) {
-  record("bundleImage " + std::string(name));
-  return options_.bundleImage;
-}
-
-void HeadlessApplication::registerBundle() {
-  record("registerBundle");
+  return std::make_unique<RunningApplication>();
 }
 
 }  // namespace nvx::platform

@@ -12,7 +12,9 @@
 namespace nvx::platform {
 
 // The application in memory: a task queue that run() drains on the calling thread until
-// terminate(). It records every call, in order, in `calls()` (main thread only).
+// terminate(). It records every call, in order, in `calls()` (main thread only): "setDelegate",
+// "accessory", "run", "launched", "terminate", "runningApplication <pid>", "yield",
+// "bundleImage <name>", "registerBundle".
 class HeadlessApplication final : public Application {
  public:
   struct Options {
@@ -20,20 +22,27 @@ class HeadlessApplication final : public Application {
     std::shared_ptr<Image> bundleImage;  // what bundleImage() finds, for any name
   };
 
-  explicit HeadlessApplication(Options options);
+  explicit HeadlessApplication(Options options) : options_(std::move(options)) {}
 
-  void setDelegate(ApplicationDelegate* delegate) override;
-  void setActivationPolicyAccessory() override;
+  void setDelegate(ApplicationDelegate* delegate) override {
+    record("setDelegate");
+    delegate_ = delegate;
+  }
+  void setActivationPolicyAccessory() override { record("accessory"); }
   void run() override;
-  void terminate() override;
+  void terminate() override {
+    record("terminate");
+    terminated_ = true;
+  }
   void post(std::function<void()> task) override;
   std::unique_ptr<RunningApplication> runningApplication(int pid) override;
-  void yieldActivation(const RunningApplication& application) override;
-  std::shared_ptr<Image> bundleImage(std::string_view name) override;
-  void registerBundle() override;
+  void yieldActivation(const RunningApplication&) override { record("yield"); }
+  std::shared_ptr<Image> bundleImage(std::string_view name) override {
+    record("bundleImage " + std::string(name));
+    return options_.bundleImage;
+  }
+  void registerBundle() override { record("registerBundle"); }
 
-  // Every call so far, in order: "setDelegate", "accessory", "run", "launched",
-  // "terminate", "runningApplication <pid>", "yield", "bundleImage <name>", "registerBundle".
   const std::vector<std::string>& calls() const { return calls_; }
 
   // Runs the tasks queued so far (also after terminate), on the calling thread; returns how

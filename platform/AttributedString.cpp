@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <type_traits>
 #include <utility>
 
 #include "Utf16.h"
@@ -29,14 +28,6 @@ AttributedString AttributedString::withAttachment(Attachment attachment) {
 
 void AttributedString::reserve(std::size_t bytes) {
   text_.reserve(bytes);
-}
-
-void AttributedString::append(const AttributedString& other) {
-  for (const AttributeRun& run : other.runs_) {
-    placeRun({{run.range.location + length_, run.range.length}, run.value});
-  }
-  text_ += other.text_;
-  length_ += other.length_;
 }
 
 void AttributedString::append(std::string_view text, std::initializer_list<Attribute> attributes) {
@@ -66,31 +57,6 @@ void AttributedString::appendRun(const Attribute& value, std::size_t n) {
   runs_.insert(at, AttributeRun{{length_, n}, value});
 }
 
-void AttributedString::insert(std::size_t index, const AttributedString& other) {
-  index = std::min(index, length_);
-  const std::size_t at = utf8Offset(text_, index);
-  index = utf16Length(std::string_view(text_).substr(0, at));
-  const std::size_t n = other.length_;
-
-  std::vector<AttributeRun> tails;
-  for (AttributeRun& run : runs_) {
-    if (run.range.location >= index) {
-      run.range.location += n;
-    } else if (run.range.end() > index) {
-      // The run straddles the insertion point: its tail moves past the new text.
-      tails.push_back({{index + n, run.range.end() - index}, run.value});
-      run.range.length = index - run.range.location;
-    }
-  }
-  for (AttributeRun& run : tails)
-    placeRun(std::move(run));
-  for (const AttributeRun& run : other.runs_) {
-    placeRun({{run.range.location + index, run.range.length}, run.value});
-  }
-  text_.insert(at, other.text_);
-  length_ += n;
-}
-
 void AttributedString::addAttribute(Attribute value, Utf16Range range) {
   range = clamp(range);
   const std::size_t key = value.index();
@@ -115,45 +81,6 @@ void AttributedString::addAttribute(Attribute value, Utf16Range range) {
   }
   std::erase_if(runs_, [](const AttributeRun& run) { return run.range.length == 0; });
   placeRun({range, std::move(value)});
-}
-
-std::vector<AttributeRun> AttributedString::runs(AttributeKey key) const {
-  std::vector<AttributeRun> out;
-  std::copy_if(runs_.begin(), runs_.end(), std::back_inserter(out),
-               [key](const AttributeRun& run) { return run.key() == key; });
-  return out;
-}
-
-AttributeSet AttributedString::attributesAt(std::size_t index, Utf16Range* effectiveRange) const {
-  AttributeSet set;
-  // Runs are merged per name, so every run boundary is a change of the set.
-  std::size_t begin = 0;
-  std::size_t end = length_;
-  for (const AttributeRun& run : runs_) {
-    if (run.range.end() <= index) {
-      begin = std::max(begin, run.range.end());
-      continue;
-    }
-    if (run.range.location > index) {
-      end = std::min(end, run.range.location);
-      continue;
-    }
-    begin = std::max(begin, run.range.location);
-    end = std::min(end, run.range.end());
-    std::visit(
-        [&set](const auto& value) {
-          using T = std::decay_t<decltype(value)>;
-          if constexpr (std::is_same_v<T, FontRole>) set.font = value;
-          if constexpr (std::is_same_v<T, ColorRole>) set.foregroundColor = value;
-          if constexpr (std::is_same_v<T, Attachment>) set.attachment = value;
-          if constexpr (std::is_same_v<T, ParagraphStyle>) set.paragraphStyle = value;
-        },
-        run.value);
-  }
-  if (effectiveRange) {
-    *effectiveRange = index < length_ ? Utf16Range{begin, end - begin} : Utf16Range{length_, 0};
-  }
-  return set;
 }
 
 bool AttributedString::containsAttachmentIn(Utf16Range range) const {

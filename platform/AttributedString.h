@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -65,15 +64,6 @@ struct AttributeRun {
   friend bool operator==(const AttributeRun&, const AttributeRun&) = default;
 };
 
-// All attributes of one character, at most one value per name.
-struct AttributeSet {
-  std::optional<FontRole> font = {};
-  std::optional<ColorRole> foregroundColor = {};
-  Attachment attachment = {};
-  std::optional<ParagraphStyle> paragraphStyle = {};
-  friend bool operator==(const AttributeSet&, const AttributeSet&) = default;
-};
-
 // Text with attributes over UTF-16 ranges, a value. Like the toolkits' attributed strings,
 // each character holds at most one value per attribute name, and runs are kept merged: per
 // name, sorted, never empty, never two touching runs with equal values.
@@ -101,28 +91,14 @@ class AttributedString {
   // nothing more.
   void reserve(std::size_t bytes);
 
-  // Appends `other` with its attributes.
-  void append(const AttributedString& other);
-
   // Appends `text` (UTF-8) with every attribute of `attributes` over it.
   void append(std::string_view text, std::initializer_list<Attribute> attributes);
-
-  // Inserts `other` at UTF-16 index `index` (clamped to the length); the runs it lands in
-  // are split around it and do not extend over it.
-  void insert(std::size_t index, const AttributedString& other);
 
   // Sets `value` over `range` (clamped to the text), replacing that attribute name there.
   void addAttribute(Attribute value, Utf16Range range);
 
   // All runs, ordered by attribute name, then location.
   const std::vector<AttributeRun>& runs() const { return runs_; }
-
-  // The runs of one attribute name, by location.
-  std::vector<AttributeRun> runs(AttributeKey key) const;
-
-  // The attributes of the character at `index`; with `effectiveRange`, also the longest range
-  // around it whose characters carry exactly the same set. Past the end: the empty set.
-  AttributeSet attributesAt(std::size_t index, Utf16Range* effectiveRange = nullptr) const;
 
   // True when some character of `range` carries an attachment.
   bool containsAttachmentIn(Utf16Range range) const;

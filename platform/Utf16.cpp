@@ -56,15 +56,4 @@ std::size_t utf16Length(std::string_view utf8) {
   return units;
 }
 
-std::size_t utf8Offset(std::string_view utf8, std::size_t index) {
-  std::size_t units = 0;
-  for (std::size_t at = 0; at < utf8.size();) {
-    const Step step = nextCharacter(utf8, at);
-    if (units + step.units > index) return at;
-    at += step.bytes;
-    units += step.units;
-  }
-  return utf8.size();
-}
-
 }  // namespace nvx::platform

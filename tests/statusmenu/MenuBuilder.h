@@ -59,6 +59,9 @@ struct Harness {
         status(std::make_unique<StatusMenu>(
             appImage, [this](std::string_view id) { actions.emplace_back(id); }, platform)) {}
 
+  void update(std::vector<Item> items, std::string title = "") {
+    status->update(menuOf(std::move(items), std::move(title)));
+  }
   platform::HeadlessStatusItem& item() { return *platform.statusBar().items().back(); }
   platform::HeadlessStatusButton* button() { return item().headlessButton(); }
   platform::HeadlessMenu& menu() { return *item().menu(); }

@@ -9,15 +9,16 @@ namespace {
 
 const std::string kFFFC(platform::AttributedString::kAttachmentCharacter);
 
-struct Case {
-  const char* name;
-  std::vector<Item> items;
-  std::string title;
-  std::string expected;
-};
-
 TEST(MenuDumpTest, DescribeRendersTheLiveStatusItemAndTopLevelEntries) {
-  const std::vector<Case> cases = {
+  struct Case {
+    const char* name;
+    std::vector<Item> items;
+    std::string title;
+    std::string expected;
+    platform::HeadlessOptions options = {};
+    bool image = true;
+  };
+  const Case cases[] = {
       {"the worked example",
        {entry("a").icon("star").text("abc").detail("xy").checked(), separator(),
         entry("b").text("Open")},
@@ -33,29 +34,25 @@ TEST(MenuDumpTest, DescribeRendersTheLiveStatusItemAndTopLevelEntries) {
        "",
        "bar: [orvel]\n(NO ICON) "},
       {"a submenu shows as one line",
-       {entry("a").text("More").children({entry("b").text("hidden")})},
+       {entry("a").text("More").children({entry("b")})},
        "",
        "bar: [orvel]\n(NO ICON) More"},
       {"a separator with text and children is only a separator",
        {separator().text("x").children({entry("c")})},
        "",
        "bar: [orvel]\n---"},
+      {"no image", {entry("a").text("t")}, "5", "bar: [no image] 5\n(NO ICON) t", {}, false},
+      {"no button",
+       {entry("a").text("t")},
+       "5",
+       "bar: [no image]\n(NO ICON) t",
+       {.statusItemsHaveButton = false}},
   };
   for (const Case& c : cases) {
-    Harness h;
-    h.status->update(menuOf(c.items, c.title));
+    Harness h(c.options, c.image);
+    h.update(c.items, c.title);
     EXPECT_EQ(h.status->describe(), c.expected) << c.name;
   }
-}
-
-TEST(MenuDumpTest, WithoutImageOrButtonTheHeaderSaysNoImage) {
-  Harness noImage({}, false);
-  noImage.status->update(menuOf({entry("a").text("t")}, "5"));
-  EXPECT_EQ(noImage.status->describe(), "bar: [no image] 5\n(NO ICON) t");
-
-  Harness noButton({.statusItemsHaveButton = false});
-  noButton.status->update(menuOf({entry("a").text("t")}, "5"));
-  EXPECT_EQ(noButton.status->describe(), "bar: [no image]\n(NO ICON) t");
 }
 
 TEST(MenuDumpTest, EveryTabIsShownOnlyTheOnStateIsCheckedAndAPlainTitleIsUsedWhenNoStyle) {
@@ -73,38 +70,33 @@ TEST(MenuDumpTest, EveryTabIsShownOnlyTheOnStateIsCheckedAndAPlainTitleIsUsedWhe
             "bar: [no image]\n(NO ICON) a  |  b  |  c\n(NO ICON) [x] Plain\ttitle");
 }
 
-TEST(MenuDumpTest, ShowMenuForCheckSchedulesTheCloseBeforeTheClickAndClosesOnTime) {
+// The times are the Helper's to test; here the order of close and click and what may come
+// between.
+TEST(MenuDumpTest, ShowMenuForCheckSetsTheCloseBeforeTheClickThatOpensTheMenu) {
   Harness h;
-  auto& loop = h.platform.clock();
   std::optional<std::size_t> pendingAtOpen;
-  h.menu().setWillOpen([&] { pendingAtOpen = loop.pendingCount(); });
+  h.menu().setWillOpen([&] { pendingAtOpen = h.platform.clock().pendingCount(); });
   h.status->showMenuForCheck(4);
   EXPECT_EQ(pendingAtOpen, 1u);
   EXPECT_EQ(h.button()->clicks(), 1u);
   EXPECT_TRUE(h.menu().isOpen());
-  loop.advance(3.9);
-  EXPECT_TRUE(h.menu().isOpen());
-  loop.advance(0.2);
+  h.platform.clock().advance(4);
   EXPECT_FALSE(h.menu().isOpen());
 }
 
-TEST(MenuDumpTest, TheCloseTimerDoesNothingOnceTheStatusMenuIsReleased) {
+TEST(MenuDumpTest, TheCloseDoesNothingOnceTheUserClosedTheMenuOrTheStatusMenuIsGone) {
   Harness h;
+  h.update({entry("a")});
+  h.status->showMenuForCheck(4);
+  EXPECT_TRUE(h.entryAt(0).click());
+  h.platform.clock().advance(4);
+  EXPECT_FALSE(h.menu().isOpen());
+  EXPECT_EQ(h.actions, std::vector<std::string>{"a"});
+
   h.status->showMenuForCheck(4);
   h.status.reset();
   EXPECT_TRUE(h.platform.statusBar().items().empty());
   EXPECT_EQ(h.platform.clock().advance(5), 1u);
-}
-
-TEST(MenuDumpTest, AMenuClosedByTheUserIsNotAffectedByTheLateClose) {
-  Harness h;
-  h.status->update(menuOf({entry("a")}));
-  h.status->showMenuForCheck(4);
-  EXPECT_TRUE(h.entryAt(0).click());
-  EXPECT_FALSE(h.menu().isOpen());
-  h.platform.clock().advance(4);
-  EXPECT_FALSE(h.menu().isOpen());
-  EXPECT_EQ(h.actions, std::vector<std::string>{"a"});
 }
 
 }  // namespace

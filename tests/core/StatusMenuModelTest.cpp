@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "StatusMenu/Text.h"
-#include "nvx-menubar/Protocol.h"
 
 namespace nvx {
 namespace {
@@ -104,21 +103,6 @@ TEST(ItemEqualityTest, ComparesTextsByCanonicalEquivalence) {
   EXPECT_TRUE((Item{.text = "\xC3\xA9"} == Item{.text = "e\xCC\x81"}));
   EXPECT_FALSE((Item{.text = "\xEF\xAC\x81"} == Item{.text = "fi"}));
   EXPECT_FALSE((Item{.text = ""} == Item{}));
-}
-
-TEST(EventLineTest, WritesTheTextUnchangedWithOneLineFeed) {
-  EXPECT_EQ(protocol::eventLine("alerts"), "alerts\n");
-  EXPECT_EQ(protocol::eventLine(""), "\n");
-  EXPECT_EQ(protocol::eventLine("a\nb \"q\"\\"), "a\nb \"q\"\\\n");
-}
-
-TEST(EventLineTest, KnowsExactlyTheFourQuietActions) {
-  for (const char* quiet : {"alerts", "share", "rate", "website"}) {
-    EXPECT_TRUE(protocol::isQuietAction(quiet)) << quiet;
-  }
-  for (const char* loud : {"open", "card", "Share", "share ", "", "rates", "alert"}) {
-    EXPECT_FALSE(protocol::isQuietAction(loud)) << loud;
-  }
 }
 
 }  // namespace

@@ -18,84 +18,62 @@ std::string menuWithItems(std::string_view items) {
   return R"({"menu":{"title":"t","tooltip":"tip","items":[)" + std::string(items) + "]}}";
 }
 
+std::string note(std::string_view fields) {
+  return R"({"notify":{)" + std::string(fields) + "}}";
+}
+
+std::string menu(std::string_view fields) {
+  return R"({"menu":{)" + std::string(fields) + "}}";
+}
+
 TEST(MessageDecoderTest, DecodesOrDropsTheWholeLine) {
-  struct Case {
-    std::string line;
-    bool accepted;
-  };
-  const Case cases[] = {
-      // An object at the top and nothing after it; unknown keys are ignored.
-      {"{}", true},
-      {R"({"menu":null,"notify":null})", true},
-      {R"({"Menu":{}})", true},
-      {R"({"other":[1,2,{"x":null}]})", true},
-      {"  {}  ", true},
-      {"[]", false},
-      {"null", false},
-      {"", false},
-      {"not json", false},
-      {"{}{}", false},
-      {"{} x", false},
-      // JSON is read strictly also under ignored keys: one row of each of its rules.
-      {R"({"x":[1,]})", false},
-      {R"({"x":tru})", false},
-      {R"({"x":1e999})", false},
-      {"{\"x\":\"a\tb\"}", false},
-      {R"({"x":"\ud800"})", false},
-      {R"({"x":"\ud83d\ude00"})", true},
-      {R"({"x":{]})", false},
-      {R"({"x":tru,"x":1})", false},
-      // Keys match after unescaping: "m\u0065nu" is "menu".
-      {R"({"m\u0065nu":{}})", false},
-      {R"({"m\u0065nu":null})", true},
-      {R"({"n\u006ftify":{"title":"A"}})", false},
-      // Notes: both strings required, empty allowed, extra keys ignored.
-      {R"({"notify":{"title":"","body":""}})", true},
-      {R"({"notify":{"title":"A","body":"B","sound":"x"}})", true},
-      {R"({"notify":{"title":"A"}})", false},
-      {R"({"notify":{"title":"A","body":null}})", false},
-      {R"({"notify":{"title":1,"body":"x"}})", false},
-      {R"({"notify":{"title":"A","body":["B"]}})", false},
-      {R"({"notify":{"title":"A","body":{}}})", false},
-      {R"({"notify":{"title":"A","body":true}})", false},
-      {R"({"notify":"A"})", false},
-      {R"({"notify":[]})", false},
-      // Menus: title, tooltip and items required.
-      {R"({"menu":{}})", false},
-      {R"({"menu":{"title":"","tooltip":"","items":[]}})", true},
-      {R"({"menu":{"title":"","items":[]}})", false},
-      {R"({"menu":{"title":"","tooltip":"","items":null}})", false},
-      {R"({"menu":{"title":null,"tooltip":"","items":[]}})", false},
-      {R"({"menu":{"title":1,"tooltip":"","items":[]}})", false},
-      {R"({"menu":{"title":"","tooltip":"","items":{}}})", false},
-      {R"({"menu":{"title":"","tooltip":"","items":[],"shareText":null,"iconStyle":null}})", true},
-      {R"({"menu":{"title":"","tooltip":"","items":[],"shareText":1}})", false},
-      {R"({"menu":{"title":"","tooltip":"","items":[],"iconStyle":false}})", false},
-      {R"({"menu":[]})", false},
-      {R"({"menu":"x"})", false},
-      // Items: strings, true/false flags, arrays of objects, at every depth.
-      {menuWithItems("{}"), true},
-      {menuWithItems("null"), false},
-      {menuWithItems(R"("a")"), false},
-      {menuWithItems(R"({"checked":1})"), false},
-      {menuWithItems(R"({"bold":"true"})"), false},
-      {menuWithItems(R"({"ready":0})"), false},
-      {menuWithItems(R"({"disabled":[]})"), false},
-      {menuWithItems(R"({"id":5})"), false},
-      {menuWithItems(R"({"icon":{}})"), false},
-      {menuWithItems(R"({"children":{}})"), false},
-      {menuWithItems(R"({"children":[{},null]})"), false},
-      {menuWithItems(R"({"children":[{"children":[{"bold":2}]}]})"), false},
-      {menuWithItems(R"({"id":1,"id":"b"})"), false},
-      {menuWithItems(R"({"id":"a","id":1})"), false},
-      // A valid menu does not survive an invalid note, whatever the order.
-      {R"({"menu":{"title":"","tooltip":"","items":[]},"notify":{"title":"A"}})", false},
-      {R"({"notify":{"title":"A"},"menu":{"title":"","tooltip":"","items":[]}})", false},
-      {R"({"notify":{"title":"A","body":"B"},"menu":{}})", false},
-      {R"({"menu":{"title":"1","tooltip":"","items":[]},"menu":{}})", false},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(decode(c.line).has_value(), c.accepted) << c.line;
+  using C = std::pair<std::string, bool>;
+  const std::string empty = R"("title":"","tooltip":"","items":[])";
+  for (const auto& [line, accepted] :
+       {// An object at the top and nothing after it; unknown keys are ignored.
+        C{"{}", true}, C{R"({"menu":null,"notify":null})", true}, C{R"({"Menu":{}})", true},
+        C{R"({"other":[1,2,{"x":null}]})", true}, C{"  {}  ", true}, C{"[]", false},
+        C{"null", false}, C{"", false}, C{"not json", false}, C{"{}{}", false}, C{"{} x", false},
+        // JSON is read strictly also under ignored keys: one row of each of its rules.
+        C{R"({"x":[1,]})", false}, C{R"({"x":tru})", false}, C{R"({"x":1e999})", false},
+        C{"{\"x\":\"a\tb\"}", false}, C{R"({"x":"\ud800"})", false},
+        C{R"({"x":"\ud83d\ude00"})", true}, C{R"({"x":{]})", false}, C{R"({"x":tru,"x":1})", false},
+        // Keys match after unescaping: "m\u0065nu" is "menu".
+        C{R"({"m\u0065nu":{}})", false}, C{R"({"m\u0065nu":null})", true},
+        C{R"({"n\u006ftify":{"title":"A"}})", false},
+        // Notes: both strings required, empty allowed, extra keys ignored.
+        C{note(R"("title":"","body":"")"), true}, C{note(R"("title":"A","body":"B","x":1)"), true},
+        C{note(R"("title":"A")"), false}, C{note(R"("title":"A","body":null)"), false},
+        C{note(R"("title":1,"body":"x")"), false}, C{note(R"("title":"A","body":["B"])"), false},
+        C{note(R"("title":"A","body":{})"), false}, C{note(R"("title":"A","body":true)"), false},
+        C{R"({"notify":"A"})", false}, C{R"({"notify":[]})", false},
+        // Menus: title, tooltip and items required.
+        C{menu(""), false}, C{menu(empty), true}, C{menu(R"("title":"","items":[])"), false},
+        C{menu(R"("title":"","tooltip":"","items":null)"), false},
+        C{menu(R"("title":null,"tooltip":"","items":[])"), false},
+        C{menu(R"("title":1,"tooltip":"","items":[])"), false},
+        C{menu(R"("title":"","tooltip":"","items":{})"), false},
+        C{menu(empty + R"(,"shareText":null,"iconStyle":null)"), true},
+        C{menu(empty + R"(,"shareText":1)"), false},
+        C{menu(empty + R"(,"iconStyle":false)"), false}, C{R"({"menu":[]})", false},
+        C{R"({"menu":"x"})", false},
+        // Items: strings, true/false flags, arrays of objects, at every depth.
+        C{menuWithItems("{}"), true}, C{menuWithItems("null"), false},
+        C{menuWithItems(R"("a")"), false}, C{menuWithItems(R"({"checked":1})"), false},
+        C{menuWithItems(R"({"bold":"true"})"), false}, C{menuWithItems(R"({"ready":0})"), false},
+        C{menuWithItems(R"({"disabled":[]})"), false}, C{menuWithItems(R"({"id":5})"), false},
+        C{menuWithItems(R"({"icon":{}})"), false}, C{menuWithItems(R"({"children":{}})"), false},
+        C{menuWithItems(R"({"children":[{},null]})"), false},
+        C{menuWithItems(R"({"children":[{"children":[{"bold":2}]}]})"), false},
+        C{menuWithItems(R"({"id":1,"id":"b"})"), false},
+        C{menuWithItems(R"({"id":"a","id":1})"), false},
+        // A valid menu does not survive an invalid note, whatever the order.
+        C{R"({"menu":{)" + empty + R"(},"notify":{"title":"A"}})", false},
+        C{R"({"notify":{"title":"A"},"menu":{)" + empty + "}}", false},
+        C{R"({"notify":{"title":"A","body":"B"},"menu":{}})", false},
+        C{R"({"menu":{"title":"1","tooltip":"","items":[]},"menu":{}})", false}}) {
+    EXPECT_EQ(decode(line).has_value(), accepted) << line;
+  }
 }
 
 // Absent, null, empty and false stay apart; keys match exactly; the last duplicate wins.

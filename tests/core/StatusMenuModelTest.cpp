@@ -10,60 +10,23 @@ namespace {
 using Item = StatusMenuModel::Item;
 using Items = std::vector<Item>;
 
-Shape shapeOfIds(std::initializer_list<const char*> ids) {
-  Shape shape;
-  for (const char* id : ids)
-    shape.push_back(id ? std::optional<std::string_view>(id) : std::nullopt);
-  return shape;
-}
-
 TEST(TextTest, ComparesByCanonicalEquivalenceWithCaseCounting) {
-  struct Case {
+  struct C {
     const char *a, *b;
     bool same;
   };
-  const Case cases[] = {
-      {"", "", true},
-      {"black", "black", true},
-      {"black", "Black", false},
-      {"caf\xC3\xA9", "cafe\xCC\x81", true},             // precomposed vs e + combining acute
-      {"e\xCC\x81\xCC\xA3", "e\xCC\xA3\xCC\x81", true},  // combining marks in canonical order
-      {"\xE1\xBB\x87", "e\xCC\xA3\xCC\x82", true},       // U+1EC7 vs its full decomposition
-      {"\xEF\xAC\x81", "fi", false},                     // compatibility ligature U+FB01
-      {"\xE2\x84\xAA", "K", true},                       // KELVIN SIGN is canonically K
-      {"\xC3\xA9", "e", false},
-      {"a", "a ", false},
-      {"\xC3\xA9", "\xC3\x89", false},  // case counts outside ASCII too
-  };
-  for (const Case& c : cases) {
+  for (const C& c :
+       {C{"", "", true}, C{"black", "black", true}, C{"black", "Black", false},
+        C{"\xC3\xA9", "e", false}, C{"a", "a ", false},
+        C{"caf\xC3\xA9", "cafe\xCC\x81", true},             // precomposed, e + combining acute
+        C{"e\xCC\x81\xCC\xA3", "e\xCC\xA3\xCC\x81", true},  // combining marks reordered
+        C{"\xE1\xBB\x87", "e\xCC\xA3\xCC\x82", true},       // U+1EC7, its full decomposition
+        C{"\xEF\xAC\x81", "fi", false},                     // compatibility ligature U+FB01
+        C{"\xE2\x84\xAA", "K", true},                       // KELVIN SIGN is canonically K
+        C{"\xC3\xA9", "\xC3\x89", false}}) {                // case counts outside ASCII too
     EXPECT_EQ(sameText(c.a, c.b), c.same) << c.a << " vs " << c.b;
     EXPECT_EQ(sameText(c.b, c.a), c.same) << c.b << " vs " << c.a;
   }
-}
-
-TEST(ShapeTest, ListsIdsInPreOrderWithSeparatorsAsAbsent) {
-  const Item item{.id = "a",
-                  .children = Items{Item{.id = "b"}, Item{},
-                                    Item{.id = "c", .children = Items{Item{.id = "d"}}}}};
-  EXPECT_TRUE(sameShape(item.shape(), shapeOfIds({"a", "b", nullptr, "c", "d"})));
-  EXPECT_EQ(Item{}.shape().size(), 1u);
-  EXPECT_FALSE(Item{}.shape()[0]);
-  EXPECT_TRUE(shapeOf({}).empty());
-  // A separator's children still take part in the shape, as the rule says.
-  EXPECT_EQ((Item{.children = Items{Item{.id = "x"}}}.shape().size()), 2u);
-}
-
-TEST(ShapeTest, ComparesLengthAbsenceAndTextsByEquivalence) {
-  const Items nested{Item{.id = "a", .children = Items{Item{.id = "b"}}}};
-  const Items flat{Item{.id = "a"}, Item{.id = "b"}};
-  EXPECT_TRUE(sameShape(shapeOf(nested), shapeOf(flat)));
-  EXPECT_FALSE(nested == flat);
-
-  EXPECT_TRUE(sameShape(shapeOfIds({"caf\xC3\xA9"}), shapeOfIds({"cafe\xCC\x81"})));
-  EXPECT_FALSE(sameShape(shapeOfIds({"a"}), shapeOfIds({"A"})));
-  EXPECT_FALSE(sameShape(shapeOfIds({""}), shapeOfIds({nullptr})));
-  EXPECT_FALSE(sameShape(shapeOfIds({"a"}), shapeOfIds({"a", nullptr})));
-  EXPECT_TRUE(sameShape(shapeOfIds({nullptr, nullptr}), shapeOfIds({nullptr, nullptr})));
 }
 
 TEST(ItemEqualityTest, EveryFieldTakesPart) {
@@ -90,11 +53,8 @@ TEST(ItemEqualityTest, EveryFieldTakesPart) {
   (*variants[9].children)[0].text = "x";
   variants[10].disabled.reset();
   variants[11].disabled = true;
-  for (std::size_t i = 0; i < variants.size(); ++i) {
+  for (std::size_t i = 0; i < variants.size(); ++i)
     EXPECT_FALSE(variants[i] == base) << "variant " << i;
-    const bool idsKept = i != 0 && i != 7 && i != 8;
-    EXPECT_EQ(sameShape(variants[i].shape(), base.shape()), idsKept) << "variant " << i;
-  }
   EXPECT_FALSE(variants[7] == variants[8]);
 }
 

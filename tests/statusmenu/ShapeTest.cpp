@@ -5,34 +5,34 @@
 namespace nvx::test {
 namespace {
 
-// The side-by-side walk must agree with comparing the built shapes, on every pair of lists.
-TEST(ShapeTest, ComparingListsSideBySideAgreesWithComparingTheirShapes) {
-  const std::vector<std::vector<Item>> lists = {
-      {},
-      {separator()},
-      {entry("a")},
-      {entry("a").children({})},
-      {entry("a").children({entry("b")})},
-      {entry("a"), entry("b")},
-      {entry("a").children({entry("b"), separator(), entry("c").children({entry("d")})})},
-      {entry("a"), entry("b"), separator(), entry("c"), entry("d")},
-      {separator().children({entry("a")})},
-      {entry("Caf\xC3\xA9")},
-      {entry("Cafe\xCC\x81")},
-      {entry("a").children({separator()}), entry("b")},
-      {entry("a"), separator().children({entry("b")})},
+// Lists of entries, labelled: lists with the same label have the same shape, and both ways of
+// comparing (side by side, and by the shapes built) must say so, for every pair.
+TEST(ShapeTest, ListsHaveTheSameShapeExactlyWhenTheirIdsInPreOrderAreEquivalent) {
+  const std::vector<std::pair<char, std::vector<Item>>> lists = {
+      {'0', {}},
+      {'s', {separator()}},
+      {'a', {entry("a")}},
+      {'a', {entry("a").children({})}},
+      {'b', {entry("a").children({entry("b")})}},
+      {'b', {entry("a"), entry("b")}},
+      {'d', {entry("a").children({entry("b"), separator(), entry("c").children({entry("d")})})}},
+      {'d', {entry("a"), entry("b"), separator(), entry("c"), entry("d")}},
+      {'x', {separator().children({entry("a")})}},  // a separator's children count
+      {'e', {entry("Caf\xC3\xA9")}},
+      {'e', {entry("Cafe\xCC\x81")}},  // canonically equivalent
+      {'A', {entry("A")}},             // letter case counts
+      {'E', {entry("")}},              // an empty id is no separator
+      {'y', {entry("a").children({separator()}), entry("b")}},
+      {'y', {entry("a"), separator().children({entry("b")})}},
   };
-  int equalPairs = 0;
-  for (const auto& a : lists) {
-    for (const auto& b : lists) {
-      const bool expected = sameShape(shapeOf(a), shapeOf(b));
-      EXPECT_EQ(sameShape(a, b), expected);
-      equalPairs += expected;
+  for (const auto& [labelA, a] : lists) {
+    for (const auto& [labelB, b] : lists) {
+      EXPECT_EQ(sameShape(a, b), labelA == labelB) << labelA << " " << labelB;
+      EXPECT_EQ(sameShape(shapeOf(a), shapeOf(b)), labelA == labelB) << labelA << " " << labelB;
     }
   }
-  // Beyond the diagonal: a/a-with-empty-children, the two nestings of a, b and of a, b, c, d,
-  // the two spellings of Café, and the two placements of the separator.
-  EXPECT_EQ(equalPairs, static_cast<int>(lists.size()) + 2 * 5);
+  const Item item = lists[6].second[0];
+  EXPECT_EQ(item.shape(), (Shape{"a", "b", std::nullopt, "c", "d"}));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// The agent's standard streams: line framing, reading, writing.
 #include "nvx-menubar/LineFramer.h"
 
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "nvx-menubar/LineReader.h"
+#include "nvx-menubar/Output.h"
 
 namespace nvx {
 namespace {
@@ -28,32 +30,17 @@ Lines frame(std::string_view input, std::size_t chunk) {
   return lines;
 }
 
-struct Case {
-  std::string input;
-  Lines lines;
-};
-
-// Keeps test names readable: ctest lists every parameter by its printed form.
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << testing::PrintToString(std::string(c.input));
-}
-
-class FramingTest : public testing::TestWithParam<Case> {};
-
-TEST_P(FramingTest, SplitsTheSameWayWhateverTheChunkSize) {
-  const auto& [input, expected] = GetParam();
-  for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, input.size() + 1}) {
-    EXPECT_EQ(frame(input, chunk), expected) << "chunk " << chunk;
+TEST(LineFramerTest, SplitsTheSameWayWhateverTheChunkSize) {
+  using C = std::pair<std::string, Lines>;
+  for (const auto& [input, expected] :
+       {C{"", {}}, C{"\n", {""}}, C{"a\nb\n", {"a", "b"}}, C{"a\nb", {"a", "b"}},
+        C{"a\r\nb\r\n", {"a", "b"}}, C{"a\rb\n", {"a\rb"}}, C{"a\r", {"a\r"}}, C{"\r\n", {""}},
+        C{"a\r\r\n", {"a\r"}}, C{"\n\n", {"", ""}},
+        C{std::string("a\0b\n", 4), {std::string("a\0b", 3)}}}) {
+    for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, input.size() + 1})
+      EXPECT_EQ(frame(input, chunk), expected) << testing::PrintToString(input) << " by " << chunk;
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Streams, FramingTest,
-                         testing::Values(Case{"", {}}, Case{"\n", {""}}, Case{"a\nb\n", {"a", "b"}},
-                                         Case{"a\nb", {"a", "b"}}, Case{"a\r\nb\r\n", {"a", "b"}},
-                                         Case{"a\rb\n", {"a\rb"}}, Case{"a\r", {"a\r"}},
-                                         Case{"\r\n", {""}}, Case{"a\r\r\n", {"a\r"}},
-                                         Case{"\n\n", {"", ""}},
-                                         Case{std::string("a\0b\n", 4), {std::string("a\0b", 3)}}));
 
 TEST(LineFramerTest, DropsALineOverTheLimitAndReadsTheNextOne) {
   const std::size_t max = LineFramer::kMaxLine;
@@ -118,6 +105,63 @@ TEST(LineReaderTest, ReadsEveryLineOfANonBlockingPipeWhoseWriterPauses) {
   writer.join();
   close(fds[0]);
   EXPECT_EQ(lines, (Lines{"{}", "second", "last"}));
+}
+
+// Writes served from a script: each step takes up to that many bytes, or fails with -errno.
+struct ScriptedWrite {
+  static inline std::vector<ssize_t> steps;
+  static inline std::size_t next = 0;
+  static inline std::string written;
+  static ssize_t write(int, const void* buf, std::size_t count) {
+    const ssize_t step = next < steps.size() ? steps[next++] : -EIO;
+    if (step < 0) {
+      errno = static_cast<int>(-step);
+      return -1;
+    }
+    const std::size_t n = std::min(static_cast<std::size_t>(step), count);
+    written.append(static_cast<const char*>(buf), n);
+    return static_cast<ssize_t>(n);
+  }
+};
+
+TEST(WriteAllTest, GoesOnAfterPartialWritesAndEintrAndDropsTheRestOnAnyOtherFailure) {
+  struct Case {
+    std::vector<ssize_t> steps;
+    std::string written;
+    bool result;
+  };
+  for (const Case& c :
+       {Case{{2, 1, 9}, "hello", true}, Case{{-EINTR, 9}, "hello", true},
+        Case{{3, -EPIPE}, "hel", false}, Case{{-EBADF}, "", false}, Case{{0}, "", false}}) {
+    ScriptedWrite::steps = c.steps;
+    ScriptedWrite::next = 0;
+    ScriptedWrite::written.clear();
+    EXPECT_EQ(writeAll(1, "hello", &ScriptedWrite::write), c.result) << c.written;
+    EXPECT_EQ(ScriptedWrite::written, c.written);
+  }
+}
+
+TEST(WriteAllTest, WaitsWhileANonBlockingPipeIsFull) {
+  int fds[2];
+  ASSERT_EQ(pipe2(fds, O_NONBLOCK), 0);
+  fcntl(fds[0], F_SETFL, 0);  // the reader blocks
+  const std::string block(4096, 'x');
+  std::size_t filled = 0;
+  for (ssize_t n; (n = write(fds[1], block.data(), block.size())) > 0;)
+    filled += static_cast<std::size_t>(n);
+  ASSERT_EQ(errno, EAGAIN);
+  std::string read;
+  std::thread reader([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    char buf[4096];
+    for (ssize_t n; read.size() < filled + 4 && (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+      read.append(buf, static_cast<std::size_t>(n));
+  });
+  EXPECT_TRUE(writeAll(fds[1], "tail"));
+  close(fds[1]);
+  reader.join();
+  EXPECT_EQ(read.substr(filled), "tail");
+  close(fds[0]);
 }
 
 }  // namespace

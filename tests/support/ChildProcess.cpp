@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
@@ -118,7 +119,8 @@ ChildProcess::ChildProcess(Options options) {
   argv.push_back(nullptr);
   proc_.reset(g_subprocess_launcher_spawnv(l, argv.data(), nullptr));
   if (!proc_) throw std::runtime_error("cannot start " + options.argv.at(0));
-  pid_ = static_cast<pid_t>(std::stoi(g_subprocess_get_identifier(proc_.get())));
+  const gchar* id = g_subprocess_get_identifier(proc_.get());  // null once it ended
+  pid_ = id ? static_cast<pid_t>(std::atoi(id)) : 0;
   if (options.closeStdin) closeStdin();
 }
 

@@ -83,7 +83,7 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return pid_; }  // 0 for a child that ended before it was asked
   bool running() const;
   void signal(int signal);
 

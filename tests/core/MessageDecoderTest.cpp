@@ -144,46 +144,37 @@ TEST(MessageDecoderTest, TheLastMenuOfALineWinsAndNullClearsIt) {
   EXPECT_FALSE(cleared->menu);
 }
 
-TEST(MessageDecoderTest, MenuTextsOutliveLaterLinesAndTheDecoder) {
-  std::optional<Message> first, copy;
+// Texts stay in the line's block, or move to one of their own when the line is mostly other
+// content; either way a copy of the menu keeps them alive alone.
+TEST(MessageDecoderTest, MenuTextsOutliveLaterLinesAndTheDecoderAndNothingElseCarriesOver) {
+  const Items items{{.id = "a\xC3\xA9", .text = "A", .children = Items{{.id = "b"}}},
+                    {.id = "c", .text = ""}};
+  const std::string menuFields =
+      R"("menu":{"title":"T","tooltip":"tip","shareText":"s","iconStyle":"black","items":[)"
+      R"({"id":"a\u00e9","text":"A","children":[{"id":"b"}]},{"id":"c","text":""}]}})";
+  std::vector<StatusMenuModel> kept;
   {
     MessageDecoder decoder;
-    first = decoder.decode(menuWithItems(R"({"id":"a\u00e9","text":"first text","icon":"i"})"));
-    ASSERT_TRUE(first && first->menu);
-    copy = first;
-    // A longer line with other texts reuses every buffer the decoder has.
-    for (int i = 0; i < 3; ++i)
-      ASSERT_TRUE(decoder.decode(menuWithItems(R"({"id":"zzzzzzzzzzzz","text":"overwritten"})")));
+    for (const std::string& other :
+         {std::string(), R"("x":")" + std::string(300'000, 'x') + "\","}) {
+      auto message = decoder.decode("{" + other + menuFields);
+      ASSERT_TRUE(message && message->menu);
+      kept.push_back(*message->menu);
+    }
+    // Later lines reuse every buffer the decoder has; a dropped line or a note alone brings no
+    // menu along.
+    EXPECT_FALSE(decoder.decode(menuWithItems(R"({"id":"a","checked":1})")));
+    ASSERT_TRUE(decoder.decode(menuWithItems(R"({"id":"zzzzzzzzzzzz","text":"overwritten"})")));
+    auto note = decoder.decode(R"({"notify":{"title":"x","body":"y"}})");
+    ASSERT_TRUE(note && !note->menu);
   }
-  first.reset();  // the copy shares the texts; it keeps them alive alone
-  EXPECT_TRUE(copy->menu->items == (Items{{.id = "a\xC3\xA9", .text = "first text", .icon = "i"}}));
-  EXPECT_EQ(copy->menu->title, "t");
-  EXPECT_EQ(copy->menu->tooltip, "tip");
-}
-
-TEST(MessageDecoderTest, KeepsEveryTextOfAMenuInALineThatIsMostlySomethingElse) {
-  // The menu's texts take a few bytes of a long line: they move to a block of their own.
-  const std::string filler(300'000, 'x');
-  const std::string line =
-      R"({"unknown":")" + filler +
-      R"(","menu":{"title":"T","tooltip":"tip","shareText":"share","iconStyle":"black","items":[)"
-      R"({"id":"a","text":"A","detail":"d","icon":"i","children":[{"id":"b","text":"B"}]},)"
-      R"({"id":"c","text":""}]},"notify":{"title":")" +
-      filler + R"(","body":""}})";
-  auto message = decode(line);
-  ASSERT_TRUE(message && message->menu);
-  const StatusMenuModel& menu = *message->menu;
-  EXPECT_EQ(menu.title, "T");
-  EXPECT_EQ(menu.tooltip, "tip");
-  EXPECT_EQ(menu.shareText, "share");
-  EXPECT_EQ(menu.iconStyle, "black");
-  const Item a{.id = "a",
-               .text = "A",
-               .detail = "d",
-               .icon = "i",
-               .children = Items{Item{.id = "b", .text = "B"}}};
-  EXPECT_TRUE(menu.items == (Items{a, Item{.id = "c", .text = ""}}));
-  EXPECT_EQ(message->notify->title, filler);
+  for (const StatusMenuModel& menu : kept) {
+    EXPECT_EQ(menu.title, "T");
+    EXPECT_EQ(menu.tooltip, "tip");
+    EXPECT_EQ(menu.shareText, "s");
+    EXPECT_EQ(menu.iconStyle, "black");
+    EXPECT_TRUE(menu.items == items);
+  }
 }
 
 TEST(MessageDecoderTest, RepairsInvalidUtf8InsideStrings) {
@@ -193,17 +184,6 @@ TEST(MessageDecoderTest, RepairsInvalidUtf8InsideStrings) {
   EXPECT_EQ(message->notify->body, "\xEF\xBF\xBD");
   // Outside a string the replacement character is not JSON.
   EXPECT_FALSE(decode("{\xFF}"));
-}
-
-TEST(MessageDecoderTest, KeepsNoContentFromOneLineToTheNext) {
-  MessageDecoder decoder;
-  auto first = decoder.decode(menuWithItems(R"({"id":"a","text":"A"})"));
-  ASSERT_TRUE(first && first->menu);
-  EXPECT_FALSE(decoder.decode(menuWithItems(R"({"id":"a","checked":1})")));
-  auto third = decoder.decode(R"({"notify":{"title":"x","body":"y"}})");
-  ASSERT_TRUE(third);
-  EXPECT_FALSE(third->menu);
-  EXPECT_EQ(first->menu->items[0].text, "A");
 }
 
 // Items nest two JSON levels deep each (object, then children array).

@@ -25,6 +25,10 @@ TEST(MenuDumpTest, DescribeRendersTheLiveStatusItemAndTopLevelEntries) {
        "",
        "bar: [orvel]\n(icon) [x] " + kFFFC + "  abc  |  xy\n---\n(NO ICON) Open"},
       {"a title follows the bracket with its own leading space", {}, "12", "bar: [orvel] 12"},
+      {"every tab shows",
+       {entry("a").text("a\tb").detail("c")},
+       "",
+       "bar: [orvel]\n(NO ICON) a  |  b  |  c"},
       {"an unknown icon gives no icon mark",
        {entry("a").icon("nope").text("t")},
        "",
@@ -55,23 +59,6 @@ TEST(MenuDumpTest, DescribeRendersTheLiveStatusItemAndTopLevelEntries) {
   }
 }
 
-TEST(MenuDumpTest, EveryTabIsShownOnlyTheOnStateIsCheckedAndAPlainTitleIsUsedWhenNoStyle) {
-  platform::HeadlessPlatform p;
-  auto item = p.statusBar().createStatusItem();
-  auto menu = p.createMenu();
-  auto tabs = p.createMenuItem("", platform::MenuAction::Chosen);
-  tabs->setAttributedTitle(platform::AttributedString("a\tb\tc"));
-  tabs->setState(platform::ControlState::Mixed);
-  menu->addItem(std::move(tabs));
-  auto plain = p.createMenuItem("Plain\ttitle", platform::MenuAction::Chosen);
-  plain->setState(platform::ControlState::On);
-  menu->addItem(std::move(plain));
-  EXPECT_EQ(describeStatus(*item, *menu),
-            "bar: [no image]\n(NO ICON) a  |  b  |  c\n(NO ICON) [x] Plain\ttitle");
-}
-
-// The times are the Helper's to test; here the order of close and click and what may come
-// between.
 TEST(MenuDumpTest, ShowMenuForCheckSetsTheCloseBeforeTheClickThatOpensTheMenu) {
   Harness h;
   std::optional<std::size_t> pendingAtOpen;

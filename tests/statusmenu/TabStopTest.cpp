@@ -12,6 +12,7 @@ struct Case {
   const char* name;
   std::vector<Item> items;
   double expected;
+  platform::HeadlessFontMetrics metrics = {};
 };
 
 TEST(TabStopTest, WidestDetailedTextPlusGapPlusWidestDetailRoundedUp) {
@@ -36,16 +37,13 @@ TEST(TabStopTest, WidestDetailedTextPlusGapPlusWidestDetailRoundedUp) {
       {"a separator's text and detail count like any item's",
        {separator().text("abcd").detail("xy"), entry("a").text("a").detail("x")},
        28 + 32 + 14},
+      {"a fraction below one half rounds up too",  // 6.2 + 32 + 63 = 101.2
+       {entry("a").text("a").bold().detail("123456789")},
+       102,
+       {.systemFontSize = 13, .menuAdvance = 7, .boldAdvance = 6.2}},
   };
-  platform::HeadlessFonts fonts;
   for (const Case& c : cases)
-    EXPECT_EQ(tabStop(c.items, fonts), c.expected) << c.name;
-}
-
-TEST(TabStopTest, AFractionalSumGivesTheNextWholeNumberAbove) {
-  platform::HeadlessFonts fonts({.systemFontSize = 13, .menuAdvance = 7, .boldAdvance = 6.2});
-  // 6.2 + 32 + 63 = 101.2
-  EXPECT_EQ(tabStop({entry("a").text("a").bold().detail("123456789")}, fonts), 102);
+    EXPECT_EQ(tabStop(c.items, platform::HeadlessFonts(c.metrics)), c.expected) << c.name;
 }
 
 }  // namespace

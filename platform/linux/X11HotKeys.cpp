@@ -149,10 +149,7 @@ X11HotKeys::X11HotKeys(const char* displayName) : display_(XOpenDisplay(displayN
   g_source_attach(watch_.get(), g_main_context_default());
 }
 
-X11HotKeys::~X11HotKeys() {
-  watch_.reset();
-  if (lost_) (void)display_.release();  // closing a dead connection would only fail again
-}
+X11HotKeys::~X11HotKeys() = default;
 
 void X11HotKeys::installHandler(std::function<void()> handler) {
   handlers_.push_back(std::move(handler));

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "Protocol.h"
-#include "Utf8.h"
+#include "nvx-menubar/Protocol.h"
+#include "nvx-menubar/Utf8.h"
 
 namespace nvx::bench {
 namespace {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "Message.h"
+#include "nvx-menubar/Message.h"
 
 namespace nvx::bench {
 

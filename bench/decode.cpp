@@ -16,11 +16,11 @@
 #include <utility>
 #include <vector>
 
-#include "LineFramer.h"
-#include "LineReader.h"
 #include "MenuEntry.h"
-#include "MessageDecoder.h"
 #include "NlohmannDecoder.h"
+#include "nvx-menubar/LineFramer.h"
+#include "nvx-menubar/LineReader.h"
+#include "nvx-menubar/MessageDecoder.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "HeadlessPlatform.h"
-#include "StatusMenu.h"
+#include "StatusMenu/StatusMenu.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "LineReader.h"
-#include "MessageDecoder.h"
+#include "nvx-menubar/LineReader.h"
+#include "nvx-menubar/MessageDecoder.h"
 
 namespace {
 

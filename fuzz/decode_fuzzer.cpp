@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "LineFramer.h"
-#include "MessageDecoder.h"
-#include "StatusMenuModel.h"
-#include "Utf8.h"
+#include "StatusMenu/StatusMenuModel.h"
+#include "nvx-menubar/LineFramer.h"
+#include "nvx-menubar/MessageDecoder.h"
+#include "nvx-menubar/Utf8.h"
 
 namespace {
 

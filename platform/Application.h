@@ -40,7 +40,8 @@ class Application {
   // terminate().
   virtual void run() = 0;
 
-  // Ends the event loop; run() returns once the current task is done.
+  // Ends the event loop; run() returns once the current task is done, having dropped the
+  // tasks and timers that did not run.
   virtual void terminate() = 0;
 
   // Queues `task` to run once on the main thread, behind every task queued before it, also

@@ -23,7 +23,7 @@ class Platform {
   virtual StatusBar& statusBar() = 0;        // the status bar and its items
   virtual Fonts& fonts() = 0;                // font sizes and text measurement
   virtual SymbolImages& symbolImages() = 0;  // named system symbols
-  virtual SharePicker& sharePicker() = 0;    // the sharing services picker
+  virtual SharePicker* sharePicker() = 0;    // the sharing services picker; null: none
   virtual MainLoop& mainLoop() = 0;          // one-shot timers on the main thread
 
   // A new empty menu, automatic enabling on.

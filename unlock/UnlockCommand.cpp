@@ -1,6 +1,9 @@
 #include "UnlockCommand.h"
 
 #include <cassert>
+#include <csignal>
+#include <cstdio>
+#include <vector>
 
 namespace nvx {
 namespace {
@@ -40,6 +43,18 @@ Verdict runUnlockCommand(std::span<const std::string> args, UnlockContext& ctx,
   });
   pending->done->wait();  // orders the reply's write of `ok` before the read below
   return pending->ok ? kOk : kFail;
+}
+
+int runUnlockProgram(int argc, char** argv, UnlockContext& ctx, MakeSemaphore makeSemaphore) {
+  // A parent that stopped reading must not turn the verdict into a death by SIGPIPE.
+  std::signal(SIGPIPE, SIG_IGN);
+
+  const std::vector<std::string> args(argv, argv + argc);
+  const Verdict verdict = runUnlockCommand(args, ctx, makeSemaphore);
+  std::fwrite(verdict.word.data(), 1, verdict.word.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
+  return verdict.status;
 }
 
 }  // namespace nvx

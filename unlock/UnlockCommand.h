@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "Semaphore.h"
-#include "UnlockContext.h"
+#include "platform/unlock/Semaphore.h"
+#include "platform/unlock/UnlockContext.h"
 
 namespace nvx {
 
@@ -25,5 +25,9 @@ using MakeSemaphore = std::unique_ptr<Semaphore> (*)();
 // platform replies; never fails otherwise.
 Verdict runUnlockCommand(std::span<const std::string> args, UnlockContext& ctx,
                          MakeSemaphore makeSemaphore);
+
+// The program: runs the command on the command line, prints its word and a line feed on
+// standard output and returns the exit status.
+int runUnlockProgram(int argc, char** argv, UnlockContext& ctx, MakeSemaphore makeSemaphore);
 
 }  // namespace nvx

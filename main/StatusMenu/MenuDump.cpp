@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "Protocol.h"
+#include "StatusMenu.h"
 
 namespace nvx {
 namespace {
@@ -48,7 +48,7 @@ void appendEntry(const platform::MenuItem& entry, std::string& out) {
 std::string describeStatus(const platform::StatusItem& item, const platform::Menu& menu) {
   std::string out(kHeader);
   const platform::StatusButton* button = item.button();
-  out.append(button && button->image() ? protocol::kIconName : kNoImage);
+  out.append(button && button->image() ? StatusMenu::kIconName : kNoImage);
   out.append(kHeaderEnd);
   if (button) out.append(button->title());
   for (std::size_t i = 0; i < menu.itemCount(); ++i) {

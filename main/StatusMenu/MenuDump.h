@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "Menu.h"
-#include "StatusItem.h"
+#include "platform/Menu.h"
+#include "platform/StatusItem.h"
 
 namespace nvx {
 

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "MenuDump.h"
-#include "Protocol.h"
 #include "Style.h"
 #include "TabStop.h"
 #include "Text.h"
@@ -29,7 +28,7 @@ StatusMenu::StatusMenu(std::shared_ptr<platform::Image> image, OnAction onAction
   }
   if (button) {
     button->setImagePosition(platform::ImagePosition::Leading);
-    button->setAccessibilityTitle(std::string(protocol::kAccessibilityTitle));
+    button->setAccessibilityTitle(std::string(kAccessibilityTitle));
   }
   menu_->setAutoenablesItems(false);
   statusItem_->setMenu(menu_.get());
@@ -62,7 +61,7 @@ void StatusMenu::updateTitle(std::string_view title) {
 
 void StatusMenu::updateIcon(std::optional<std::string_view> iconStyle) {
   if (!appImage_) return;
-  const bool black = iconStyle && sameText(*iconStyle, protocol::kIconStyleBlack);
+  const bool black = iconStyle && sameText(*iconStyle, kIconStyleBlack);
   std::shared_ptr<platform::Image> image = appImage_;
   if (black) {
     // A copy of its own, so that the shared image keeps its colours.
@@ -131,9 +130,9 @@ void StatusMenu::chosen(platform::MenuItem& sender) {
   // A copy: the callback may apply a new description and so destroy the sender.
   const std::string id = *sender.representedObject();
   platform::StatusButton* button = statusItem_->button();
-  if (shown_.shareText && button && sameText(id, protocol::kEventShare)) {
-    platform_.sharePicker().show(*shown_.shareText, *button, button->bounds(),
-                                 platform::RectEdge::MinY);
+  platform::SharePicker* picker = platform_.sharePicker();
+  if (shown_.shareText && button && picker && sameText(id, kShareAction)) {
+    picker->show(*shown_.shareText, *button, button->bounds(), platform::RectEdge::MinY);
     return;
   }
   if (onAction_) onAction_(id);

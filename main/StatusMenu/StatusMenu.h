@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "ActionTarget.h"
-#include "Platform.h"
 #include "StatusMenuModel.h"
+#include "platform/ActionTarget.h"
+#include "platform/Platform.h"
 
 namespace nvx {
 
@@ -25,6 +25,14 @@ class StatusMenu final : public platform::ActionTarget {
 
   // Size in points at which the icon is shown.
   static constexpr platform::Size kIconSize = {18, 18};
+  // The icon's resource name, also the word by which the menu dump names it.
+  static constexpr std::string_view kIconName = "orvel";
+  // What assistive technology reads for the status button.
+  static constexpr std::string_view kAccessibilityTitle = "Norvane";
+  // The icon style that draws the icon in the bar's monochrome style.
+  static constexpr std::string_view kIconStyleBlack = "black";
+  // The entry id that opens the share picker when the description has a share text.
+  static constexpr std::string_view kShareAction = "share";
 
   // Creates the status item with `image` (may be null) and an empty menu.
   StatusMenu(std::shared_ptr<platform::Image> image, OnAction onAction,
@@ -43,7 +51,8 @@ class StatusMenu final : public platform::ActionTarget {
   void stop();
 
   // The action of every entry without a submenu: reports the entry's id, or opens the share
-  // picker for "share" when a share text is set and the button exists.
+  // picker for "share" when a share text is set, the button exists and the system has a
+  // picker.
   void chosen(platform::MenuItem& sender) override;
 
   // The status item and the top-level entries as text (see describeStatus).

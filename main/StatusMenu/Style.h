@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MenuItem.h"
-#include "Platform.h"
 #include "StatusMenuModel.h"
+#include "platform/MenuItem.h"
+#include "platform/Platform.h"
 
 namespace nvx {
 

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "Fonts.h"
 #include "StatusMenuModel.h"
+#include "platform/Fonts.h"
 
 namespace nvx {
 

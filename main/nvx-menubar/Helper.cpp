@@ -47,7 +47,7 @@ Helper::~Helper() {
 
 void Helper::applicationDidFinishLaunching() {
   platform::Application& app = platform_.application;
-  auto image = app.bundleImage(protocol::kIconName);
+  auto image = app.bundleImage(StatusMenu::kIconName);
   status_ = std::make_unique<StatusMenu>(
       std::move(image),
       [weak = weak_from_this()](std::string_view id) {

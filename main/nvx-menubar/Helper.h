@@ -5,14 +5,14 @@
 #include <string_view>
 #include <thread>
 
-#include "Application.h"
-#include "HotKeys.h"
 #include "LineReader.h"
 #include "Message.h"
-#include "NotificationCenter.h"
 #include "Output.h"
-#include "Platform.h"
-#include "StatusMenu.h"
+#include "StatusMenu/StatusMenu.h"
+#include "platform/Application.h"
+#include "platform/HotKeys.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Platform.h"
 
 namespace nvx {
 

@@ -20,12 +20,17 @@ class LineReader {
   explicit LineReader(int fd, ReadFn read = nullptr);
 
   // Blocks, calling onLine(std::string_view) for each line, until end of input or a read error
-  // other than EINTR (both end the stream, with the last unterminated line delivered).
+  // other than EINTR and EAGAIN (both end the stream, with the last unterminated line
+  // delivered). A non-blocking descriptor with nothing to read yet is waited on.
   template <class OnLine>
   void run(OnLine&& onLine) {
     for (;;) {
       const ssize_t n = read_(fd_, block_.get(), kBlockSize);
       if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+        if (waitReadable()) continue;
+        break;
+      }
       if (n <= 0) break;
       framer_.feed(std::string_view(block_.get(), static_cast<std::size_t>(n)), onLine);
     }
@@ -33,6 +38,9 @@ class LineReader {
   }
 
  private:
+  // Waits until the descriptor has input, end of input or an error; false when it cannot.
+  bool waitReadable() const;
+
   int fd_;
   ReadFn read_;
   std::unique_ptr<char[]> block_;

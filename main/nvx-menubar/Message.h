@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "StatusMenuModel.h"
+#include "StatusMenu/StatusMenuModel.h"
 
 namespace nvx {
 

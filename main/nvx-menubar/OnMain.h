@@ -3,7 +3,7 @@
 #include <functional>
 #include <utility>
 
-#include "Application.h"
+#include "platform/Application.h"
 
 namespace nvx {
 

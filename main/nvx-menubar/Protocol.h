@@ -35,20 +35,21 @@ inline constexpr std::string_view kDisabled = "disabled";
 // Event texts the agent itself produces; every other event line is a menu entry's id.
 inline constexpr std::string_view kEventOpen = "open";
 inline constexpr std::string_view kEventCard = "card";
-inline constexpr std::string_view kEventShare = "share";
 
 // Environment switches, on only when exactly "1".
 inline constexpr const char* kEnvShowMenu = "NVX_SHOW_MENU";
 inline constexpr const char* kEnvDumpMenu = "NVX_DUMP_MENU";
 
-// Values with a meaning inside a description.
-inline constexpr std::string_view kIconStyleBlack = "black";
-
-// The status item's icon resource, also the word by which the menu dump names it.
-inline constexpr std::string_view kIconName = "orvel";
-
-// What assistive technology reads for the status button.
-inline constexpr std::string_view kAccessibilityTitle = "Norvane";
+// The control channel of the agent without a desktop, for a program that plays the user: the
+// variable naming its socket, the commands read from it and the reports written to it.
+inline constexpr const char* kEnvControlFd = "NVX_HEADLESS_CONTROL_FD";
+inline constexpr std::string_view kControlClick = "click ";  // followed by an entry's id
+inline constexpr std::string_view kControlHotKey = "hotkey";
+inline constexpr std::string_view kControlNotification = "notification";
+inline constexpr std::string_view kReportMenuOpen = "menu open";
+inline constexpr std::string_view kReportMenuClosed = "menu closed";
+inline constexpr std::string_view kReportNotification = "notification ";  // title|body
+inline constexpr std::string_view kReportShare = "share ";                // the shared text
 
 // Event texts for which the parent is not allowed to activate first.
 inline constexpr std::array<std::string_view, 4> quietActions = {"alerts", "share", "rate",

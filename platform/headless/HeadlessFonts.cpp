@@ -1,6 +1,6 @@
 #include "HeadlessFonts.h"
 
-#include "Utf16.h"
+#include "platform/Utf16.h"
 
 namespace nvx::platform {
 

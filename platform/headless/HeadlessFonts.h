@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "Fonts.h"
+#include "platform/Fonts.h"
 
 namespace nvx::platform {
 

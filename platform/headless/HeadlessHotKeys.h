@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "HotKeys.h"
+#include "platform/HotKeys.h"
 
 namespace nvx::platform {
 

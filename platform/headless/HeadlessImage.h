@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "Image.h"
+#include "platform/Image.h"
 
 namespace nvx::platform {
 

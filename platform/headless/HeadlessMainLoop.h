@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "MainLoop.h"
+#include "platform/MainLoop.h"
 
 namespace nvx::platform {
 

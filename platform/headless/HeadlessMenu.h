@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "HeadlessMenuItem.h"
-#include "Menu.h"
+#include "platform/Menu.h"
 
 namespace nvx::platform {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "MenuItem.h"
+#include "platform/MenuItem.h"
 
 namespace nvx::platform {
 

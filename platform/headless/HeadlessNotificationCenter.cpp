@@ -4,8 +4,14 @@ namespace nvx::platform {
 
 void HeadlessNotificationCenter::requestAuthorization(unsigned options,
                                                       std::function<void(bool granted)> reply) {
-  authorizations_.push_back(options);
+  authorization_ = options;
   reply(grants_);
+}
+
+void HeadlessNotificationCenter::add(NotificationRequest request) {
+  ++posted_;
+  if (observer_) observer_->notificationPosted(request);
+  last_ = std::move(request);
 }
 
 bool HeadlessNotificationCenter::click() {

@@ -1,25 +1,32 @@
 #pragma once
 
-#include <vector>
+#include <cstddef>
+#include <optional>
 
-#include "NotificationCenter.h"
+#include "HeadlessObserver.h"
+#include "platform/NotificationCenter.h"
 
 namespace nvx::platform {
 
 // The notification centre in memory: authorization is granted or refused as configured and
-// answered at once on the calling thread; added requests are kept in order.
+// answered at once on the calling thread. It keeps the latest request, not a history, so that
+// an agent running for weeks without a desktop does not grow.
 class HeadlessNotificationCenter final : public NotificationCenter {
  public:
   explicit HeadlessNotificationCenter(bool grants = true) : grants_(grants) {}
 
   void setDelegate(NotificationDelegate* delegate) override { delegate_ = delegate; }
   void requestAuthorization(unsigned options, std::function<void(bool granted)> reply) override;
-  void add(NotificationRequest request) override { requests_.push_back(std::move(request)); }
+  void add(NotificationRequest request) override;
 
   NotificationDelegate* delegate() const { return delegate_; }
-  // The options of every authorization request, in order.
-  const std::vector<unsigned>& authorizationRequests() const { return authorizations_; }
-  const std::vector<NotificationRequest>& requests() const { return requests_; }
+  // The options of the latest authorization request.
+  std::optional<unsigned> lastAuthorizationOptions() const { return authorization_; }
+  // The latest request added, and how many were.
+  const std::optional<NotificationRequest>& lastPosted() const { return last_; }
+  std::size_t postedCount() const { return posted_; }
+
+  void setObserver(HeadlessObserver* observer) { observer_ = observer; }
 
   // Acts as the user's click on a posted notification; returns whether the delegate called
   // its completion handler before returning.
@@ -28,8 +35,10 @@ class HeadlessNotificationCenter final : public NotificationCenter {
  private:
   bool grants_;
   NotificationDelegate* delegate_ = nullptr;
-  std::vector<unsigned> authorizations_;
-  std::vector<NotificationRequest> requests_;
+  HeadlessObserver* observer_ = nullptr;
+  std::optional<unsigned> authorization_;
+  std::optional<NotificationRequest> last_;
+  std::size_t posted_ = 0;
 };
 
 }  // namespace nvx::platform

@@ -5,10 +5,21 @@ namespace nvx::platform {
 HeadlessPlatform::HeadlessPlatform(HeadlessOptions options)
     : statusBar_(options.statusItemsHaveButton),
       fonts_(options.metrics),
-      symbols_(options.symbolNames) {}
+      symbols_(options.symbolNames),
+      externalLoop_(options.mainLoop) {}
+
+void HeadlessPlatform::setObserver(HeadlessObserver* observer) {
+  observer_ = observer;
+  sharePicker_.setObserver(observer);
+}
 
 std::unique_ptr<Menu> HeadlessPlatform::createMenu() {
-  return std::make_unique<HeadlessMenu>();
+  auto menu = std::make_unique<HeadlessMenu>();
+  if (observer_) {
+    menu->setWillOpen([observer = observer_] { observer->menuOpened(); });
+    menu->setDidClose([observer = observer_] { observer->menuClosed(); });
+  }
+  return menu;
 }
 
 std::unique_ptr<MenuItem> HeadlessPlatform::createMenuItem(std::string_view title,

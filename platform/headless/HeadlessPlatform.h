@@ -13,7 +13,7 @@
 #include "HeadlessSharePicker.h"
 #include "HeadlessStatusBar.h"
 #include "HeadlessSymbolImages.h"
-#include "Platform.h"
+#include "platform/Platform.h"
 
 namespace nvx::platform {
 
@@ -22,11 +22,14 @@ struct HeadlessOptions {
   bool statusItemsHaveButton = true;
   std::vector<std::string> symbolNames = HeadlessSymbolImages::defaultNames();
   HeadlessFontMetrics metrics = {};
+  // Runs the timers when given (the agent's real loop); otherwise the virtual clock does.
+  MainLoop* mainLoop = nullptr;
 };
 
 // The platform kept in memory: used by the tests and by the agent when no desktop session
-// is present. It records everything, keeps object identity, and measures text with fixed
-// metrics (HeadlessFonts). Its main loop runs only when its owner advances it.
+// is present. It keeps what is on screen, keeps object identity, and measures text with fixed
+// metrics (HeadlessFonts). Without a main loop of its owner's, timers run on a virtual clock
+// that only moves when advanced.
 class HeadlessPlatform final : public Platform {
  public:
   explicit HeadlessPlatform(HeadlessOptions options = {});
@@ -36,8 +39,14 @@ class HeadlessPlatform final : public Platform {
   HeadlessStatusBar& statusBar() override { return statusBar_; }
   HeadlessFonts& fonts() override { return fonts_; }
   HeadlessSymbolImages& symbolImages() override { return symbols_; }
-  HeadlessSharePicker& sharePicker() override { return sharePicker_; }
-  HeadlessMainLoop& mainLoop() override { return mainLoop_; }
+  HeadlessSharePicker* sharePicker() override { return &sharePicker_; }
+  MainLoop& mainLoop() override { return externalLoop_ ? *externalLoop_ : clock_; }
+
+  // The virtual clock, which runs the timers when no main loop was given.
+  HeadlessMainLoop& clock() { return clock_; }
+
+  // Menus opening and closing and shares shown are reported to `observer` (may be null).
+  void setObserver(HeadlessObserver* observer);
 
   std::unique_ptr<Menu> createMenu() override;
   std::unique_ptr<MenuItem> createMenuItem(std::string_view title, MenuAction action) override;
@@ -48,7 +57,9 @@ class HeadlessPlatform final : public Platform {
   HeadlessFonts fonts_;
   HeadlessSymbolImages symbols_;
   HeadlessSharePicker sharePicker_;
-  HeadlessMainLoop mainLoop_;
+  HeadlessMainLoop clock_;
+  MainLoop* externalLoop_;
+  HeadlessObserver* observer_ = nullptr;
   std::uint64_t nextItemId_ = 1;
 };
 

@@ -1,13 +1,16 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
-#include <vector>
 
-#include "SharePicker.h"
+#include "HeadlessObserver.h"
+#include "platform/SharePicker.h"
 
 namespace nvx::platform {
 
-// A share picker in memory: records what it was asked to show and where. Nothing is shared.
+// A share picker in memory: keeps the showing on screen (the last one) and reports it to the
+// observer. Nothing is shared.
 class HeadlessSharePicker final : public SharePicker {
  public:
   struct Showing {
@@ -18,14 +21,21 @@ class HeadlessSharePicker final : public SharePicker {
   };
 
   void show(std::string_view text, StatusButton& view, Rect rect, RectEdge edge) override {
-    shown_.push_back({std::string(text), &view, rect, edge});
+    last_ = Showing{std::string(text), &view, rect, edge};
+    ++count_;
+    if (observer_) observer_->shareShown(text);
   }
 
-  // Every showing, oldest first.
-  const std::vector<Showing>& shown() const { return shown_; }
+  // The latest showing, and how many there were.
+  const std::optional<Showing>& last() const { return last_; }
+  std::size_t count() const { return count_; }
+
+  void setObserver(HeadlessObserver* observer) { observer_ = observer; }
 
  private:
-  std::vector<Showing> shown_;
+  std::optional<Showing> last_;
+  std::size_t count_ = 0;
+  HeadlessObserver* observer_ = nullptr;
 };
 
 }  // namespace nvx::platform

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "HeadlessStatusItem.h"
-#include "StatusBar.h"
+#include "platform/StatusBar.h"
 
 namespace nvx::platform {
 

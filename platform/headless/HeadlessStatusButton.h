@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "StatusButton.h"
+#include "platform/StatusButton.h"
 
 namespace nvx::platform {
 

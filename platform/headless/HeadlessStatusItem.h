@@ -4,7 +4,7 @@
 
 #include "HeadlessMenu.h"
 #include "HeadlessStatusButton.h"
-#include "StatusItem.h"
+#include "platform/StatusItem.h"
 
 namespace nvx::platform {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "SymbolImages.h"
+#include "platform/SymbolImages.h"
 
 namespace nvx::platform {
 

@@ -43,10 +43,11 @@ void deleteTask(gpointer task) {
   delete static_cast<Task*>(task);
 }
 
-gboolean runTimer(gpointer action) {
-  (*static_cast<Task*>(action))();
-  return G_SOURCE_REMOVE;
-}
+// A pending one-shot timer: its action, and the application that forgets it once it ran.
+struct Timer {
+  GlibApplication* application;
+  Task action;
+};
 
 // glibc keeps freed heap pages for the process; after a burst of queued messages (the parent
 // may write them far faster than they are applied) that is hundreds of megabytes the agent
@@ -78,6 +79,13 @@ GlibApplication::~GlibApplication() = default;
 void GlibApplication::run() {
   if (delegate_) delegate_->applicationDidFinishLaunching();
   if (!terminated_) g_main_loop_run(loop_.get());
+  // Tasks and timers left behind terminate() never run. Drop them now, while everything they
+  // hold (the delegate, the platform objects) still exists, not later in the destructor.
+  while (void* task = g_async_queue_try_pop(tasks_.get()))
+    deleteTask(task);
+  for (guint id : timers_)
+    g_source_remove(id);
+  timers_.clear();
 }
 
 void GlibApplication::terminate() {
@@ -129,8 +137,16 @@ std::shared_ptr<Image> GlibApplication::bundleImage(std::string_view name) {
 
 void GlibApplication::scheduleOnce(double seconds, std::function<void()> action) {
   const double ms = std::isnan(seconds) || seconds < 0 ? 0 : std::ceil(seconds * 1000);
-  g_timeout_add_full(G_PRIORITY_DEFAULT, static_cast<guint>(std::fmin(ms, G_MAXUINT)), runTimer,
-                     new Task(std::move(action)), deleteTask);
+  auto fire = [](gpointer data) {
+    auto* timer = static_cast<Timer*>(data);
+    std::erase(timer->application->timers_, g_source_get_id(g_main_current_source()));
+    timer->action();
+    return G_SOURCE_REMOVE;
+  };
+  auto drop = [](gpointer data) { delete static_cast<Timer*>(data); };
+  timers_.push_back(g_timeout_add_full(G_PRIORITY_DEFAULT,
+                                       static_cast<guint>(std::fmin(ms, G_MAXUINT)), fire,
+                                       new Timer{this, std::move(action)}, drop));
 }
 
 }  // namespace nvx::platform

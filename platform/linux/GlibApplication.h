@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "Application.h"
 #include "GPtr.h"
-#include "MainLoop.h"
+#include "platform/Application.h"
+#include "platform/MainLoop.h"
 
 namespace nvx::platform {
 
@@ -55,6 +55,7 @@ class GlibApplication final : public Application, public MainLoop {
   GMainLoopPtr loop_;
   GAsyncQueuePtr tasks_;
   GSourcePtr source_;
+  std::vector<guint> timers_;  // one-shot timers not yet fired
 };
 
 }  // namespace nvx::platform

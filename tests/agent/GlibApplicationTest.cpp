@@ -1,5 +1,5 @@
-#include "GlibApplication.h"
-#include "HeadlessImage.h"
+#include "platform/headless/HeadlessImage.h"
+#include "platform/linux/GlibApplication.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

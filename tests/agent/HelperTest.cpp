@@ -1,4 +1,4 @@
-#include "Helper.h"
+#include "nvx-menubar/Helper.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "HeadlessApplication.h"
-#include "HeadlessHotKeys.h"
-#include "HeadlessImage.h"
-#include "HeadlessNotificationCenter.h"
-#include "HeadlessPlatform.h"
+#include "platform/headless/HeadlessHotKeys.h"
+#include "platform/headless/HeadlessImage.h"
+#include "platform/headless/HeadlessNotificationCenter.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "support/HeadlessApplication.h"
 
 namespace nvx {
 namespace {
@@ -36,8 +36,13 @@ class RecordingCenter final : public platform::NotificationCenter {
     app_.record("authorize " + std::to_string(options));
     center_.requestAuthorization(options, std::move(reply));
   }
-  void add(platform::NotificationRequest request) override { center_.add(std::move(request)); }
+  void add(platform::NotificationRequest request) override {
+    requests.push_back(request);
+    center_.add(std::move(request));
+  }
   platform::HeadlessNotificationCenter& center() { return center_; }
+
+  std::vector<platform::NotificationRequest> requests;
 
  private:
   HeadlessApplication& app_;
@@ -166,7 +171,7 @@ TEST_F(HelperTest, AppliesMessagesInOrderAndDumpsEveryMenuWhenAsked) {
             "bar: [orvel] 1\n(NO ICON) A\n---\n(NO ICON) S\n"
             "bar: [orvel] 2\n(NO ICON) B\n");
   EXPECT_EQ(stdoutText(), "");
-  EXPECT_EQ(center->center().requests().size(), 1u);
+  EXPECT_EQ(center->requests.size(), 1u);
   EXPECT_EQ(app->calls().back(), "terminate");
 }
 
@@ -183,12 +188,12 @@ TEST_F(HelperTest, UpdatesAndDumpsTheMenuBeforeRequestingTheNote) {
   setenv("NVX_DUMP_MENU", "1", 1);
   runAgent(R"({"notify":{"title":"T","body":"B"},"menu":{"title":"","tooltip":"","items":[]}})");
   EXPECT_EQ(callsAfterLaunch(), (Calls{"err bar: [orvel]\n", "authorize 6", "terminate"}));
-  ASSERT_EQ(center->center().requests().size(), 1u);
+  ASSERT_EQ(center->requests.size(), 1u);
 }
 
 TEST_F(HelperTest, PostsEachNoteWithAFreshIdentifierAndTheDefaultSound) {
   runAgent(std::string(kNote) + "\n" + kNote + "\n" + R"({"notify":{"title":"","body":""}})");
-  const auto& requests = center->center().requests();
+  const auto& requests = center->requests;
   ASSERT_EQ(requests.size(), 3u);
   for (const auto& r : requests) {
     EXPECT_TRUE(isUuidString(r.identifier)) << r.identifier;
@@ -203,7 +208,7 @@ TEST_F(HelperTest, PostsEachNoteWithAFreshIdentifierAndTheDefaultSound) {
 
 TEST_F(HelperTest, DropsNotesSilentlyWhenAuthorizationIsRefused) {
   runAgent(kNote, {.grants = false});
-  EXPECT_TRUE(center->center().requests().empty());
+  EXPECT_TRUE(center->requests.empty());
   EXPECT_EQ(stdoutText() + stderrText(), "");
 }
 
@@ -235,22 +240,22 @@ TEST_F(HelperTest, ReportsUserActionsAsEventLines) {
   EXPECT_EQ(stdoutText(), "a\ncard\n");
   EXPECT_EQ(app->runQueued(), 1u);
   EXPECT_EQ(stdoutText(), "open\n");
-  ASSERT_EQ(ui.sharePicker().shown().size(), 1u);
-  EXPECT_EQ(ui.sharePicker().shown()[0].text, "hi");
+  ASSERT_EQ(ui.sharePicker()->count(), 1u);
+  EXPECT_EQ(ui.sharePicker()->last()->text, "hi");
 }
 
 TEST_F(HelperTest, ShowsTheMenuForACheckTwoSecondsAfterLaunchForFourSeconds) {
   setenv("NVX_SHOW_MENU", "1", 1);
   runAgent("");
   platform::HeadlessMenu& menu = *item().menu();
-  EXPECT_EQ(ui.mainLoop().nextDue(), std::optional<double>(2.0));
-  ui.mainLoop().advance(1.9);
+  EXPECT_EQ(ui.clock().nextDue(), std::optional<double>(2.0));
+  ui.clock().advance(1.9);
   EXPECT_FALSE(menu.isOpen());
-  ui.mainLoop().advance(0.1);
+  ui.clock().advance(0.1);
   EXPECT_TRUE(menu.isOpen());
-  ui.mainLoop().advance(3.9);
+  ui.clock().advance(3.9);
   EXPECT_TRUE(menu.isOpen());
-  ui.mainLoop().advance(0.1);
+  ui.clock().advance(0.1);
   EXPECT_FALSE(menu.isOpen());
 }
 
@@ -258,7 +263,7 @@ TEST_F(HelperTest, ShowsNoMenuForOtherSwitchValues) {
   for (const char* value : {"0", "true", "01", ""}) {
     setenv("NVX_SHOW_MENU", value, 1);
     runAgent("");
-    EXPECT_EQ(ui.mainLoop().pendingCount(), 0u) << '"' << value << '"';
+    EXPECT_EQ(ui.clock().pendingCount(), 0u) << '"' << value << '"';
     TearDown();
   }
 }

@@ -1,4 +1,4 @@
-#include "LineFramer.h"
+#include "nvx-menubar/LineFramer.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "LineReader.h"
+#include "nvx-menubar/LineReader.h"
 
 namespace nvx {
 namespace {

@@ -1,4 +1,4 @@
-#include "MessageDecoder.h"
+#include "nvx-menubar/MessageDecoder.h"
 
 #include <gtest/gtest.h>
 

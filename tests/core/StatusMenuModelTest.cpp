@@ -1,9 +1,9 @@
-#include "StatusMenuModel.h"
+#include "StatusMenu/StatusMenuModel.h"
 
 #include <gtest/gtest.h>
 
-#include "Protocol.h"
-#include "Text.h"
+#include "StatusMenu/Text.h"
+#include "nvx-menubar/Protocol.h"
 
 namespace nvx {
 namespace {

@@ -1,4 +1,4 @@
-#include "Utf8.h"
+#include "nvx-menubar/Utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "AttributedString.h"
+#include "platform/AttributedString.h"
 
 #include <gtest/gtest.h>
 
-#include "Utf16.h"
+#include "platform/Utf16.h"
 
 namespace nvx::platform {
 namespace {

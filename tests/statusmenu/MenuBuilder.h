@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "HeadlessImage.h"
-#include "HeadlessPlatform.h"
-#include "StatusMenu.h"
+#include "StatusMenu/StatusMenu.h"
+#include "platform/headless/HeadlessImage.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace nvx::test {
 

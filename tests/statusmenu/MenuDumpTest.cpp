@@ -1,4 +1,4 @@
-#include "MenuDump.h"
+#include "StatusMenu/MenuDump.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +75,7 @@ TEST(MenuDumpTest, EveryTabIsShownOnlyTheOnStateIsCheckedAndAPlainTitleIsUsedWhe
 
 TEST(MenuDumpTest, ShowMenuForCheckSchedulesTheCloseBeforeTheClickAndClosesOnTime) {
   Harness h;
-  auto& loop = h.platform.mainLoop();
+  auto& loop = h.platform.clock();
   std::optional<std::size_t> pendingAtOpen;
   h.menu().setWillOpen([&] { pendingAtOpen = loop.pendingCount(); });
   h.status->showMenuForCheck(4);
@@ -93,7 +93,7 @@ TEST(MenuDumpTest, TheCloseTimerDoesNothingOnceTheStatusMenuIsReleased) {
   h.status->showMenuForCheck(4);
   h.status.reset();
   EXPECT_TRUE(h.platform.statusBar().items().empty());
-  EXPECT_EQ(h.platform.mainLoop().advance(5), 1u);
+  EXPECT_EQ(h.platform.clock().advance(5), 1u);
 }
 
 TEST(MenuDumpTest, AMenuClosedByTheUserIsNotAffectedByTheLateClose) {
@@ -102,7 +102,7 @@ TEST(MenuDumpTest, AMenuClosedByTheUserIsNotAffectedByTheLateClose) {
   h.status->showMenuForCheck(4);
   EXPECT_TRUE(h.entryAt(0).click());
   EXPECT_FALSE(h.menu().isOpen());
-  h.platform.mainLoop().advance(4);
+  h.platform.clock().advance(4);
   EXPECT_FALSE(h.menu().isOpen());
   EXPECT_EQ(h.actions, std::vector<std::string>{"a"});
 }

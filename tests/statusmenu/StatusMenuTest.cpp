@@ -1,4 +1,4 @@
-#include "StatusMenu.h"
+#include "StatusMenu/StatusMenu.h"
 
 #include <gtest/gtest.h>
 
@@ -249,10 +249,10 @@ TEST(StatusMenuTest, WithoutAButtonTheMenuIsStillMaintainedAndShareIsReported) {
   h.status->update(model);
   ASSERT_EQ(h.menu().itemCount(), 2u);
   h.status->showMenuForCheck(1);
-  EXPECT_EQ(h.platform.mainLoop().pendingCount(), 1u);
+  EXPECT_EQ(h.platform.clock().pendingCount(), 1u);
   EXPECT_TRUE(h.entryAt(0).click());
   EXPECT_EQ(h.actions, std::vector<std::string>{"share"});
-  EXPECT_TRUE(h.platform.sharePicker().shown().empty());
+  EXPECT_EQ(h.platform.sharePicker()->count(), 0u);
 }
 
 TEST(StatusMenuTest, ChoosingEntriesReportsIdsAndShareOpensThePickerWhenThereIsText) {
@@ -267,12 +267,12 @@ TEST(StatusMenuTest, ChoosingEntriesReportsIdsAndShareOpensThePickerWhenThereIsT
   EXPECT_FALSE(h.entryAt(2).click()) << "a disabled entry cannot be chosen";
   EXPECT_TRUE(h.entryAt(3).click());
   EXPECT_EQ(h.actions, (std::vector<std::string>{"deep", "plain"}));
-  const auto& shown = h.platform.sharePicker().shown();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, "Try it");
-  EXPECT_EQ(shown[0].view, h.button());
-  EXPECT_EQ(shown[0].rect, h.button()->bounds());
-  EXPECT_EQ(shown[0].edge, platform::RectEdge::MinY);
+  ASSERT_EQ(h.platform.sharePicker()->count(), 1u);
+  const auto& shown = *h.platform.sharePicker()->last();
+  EXPECT_EQ(shown.text, "Try it");
+  EXPECT_EQ(shown.view, h.button());
+  EXPECT_EQ(shown.rect, h.button()->bounds());
+  EXPECT_EQ(shown.edge, platform::RectEdge::MinY);
 
   model.shareText.reset();
   h.status->update(model);

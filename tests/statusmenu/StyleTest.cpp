@@ -1,4 +1,4 @@
-#include "Style.h"
+#include "StatusMenu/Style.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TabStop.h"
+#include "StatusMenu/TabStop.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "UnlockContext.h"
+#include "platform/unlock/UnlockContext.h"
 
 namespace nvx::test {
 

@@ -9,8 +9,8 @@
 
 #include "PrivateBus.h"
 #include "TestProcess.h"
-#include "UnlockDbus.h"
 #include "UnlockPeers.h"
+#include "platform/linux/unlock/UnlockDbus.h"
 
 namespace nvx::test {
 namespace {

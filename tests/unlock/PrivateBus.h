@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "GPtr.h"
 #include "TestProcess.h"
+#include "platform/linux/GPtr.h"
 
 namespace nvx::test {
 

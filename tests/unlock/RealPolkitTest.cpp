@@ -11,8 +11,8 @@
 #include <string>
 
 #include "PrivateBus.h"
-#include "UnlockDbus.h"
 #include "UnlockPeers.h"
+#include "platform/linux/unlock/UnlockDbus.h"
 
 namespace nvx::test {
 namespace {

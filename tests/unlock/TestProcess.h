@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "GPtr.h"
+#include "platform/linux/GPtr.h"
 
 namespace nvx::test {
 

@@ -1,4 +1,4 @@
-#include "UnlockCommand.h"
+#include "unlock/UnlockCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FakeUnlockContext.h"
-#include "StdSemaphore.h"
+#include "platform/linux/unlock/StdSemaphore.h"
 
 namespace nvx {
 

@@ -6,7 +6,7 @@
 
 #include "PrivateBus.h"
 #include "TestProcess.h"
-#include "UnlockDbus.h"
+#include "platform/linux/unlock/UnlockDbus.h"
 
 namespace nvx::test {
 

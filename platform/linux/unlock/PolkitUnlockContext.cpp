@@ -9,9 +9,7 @@
 #include <optional>
 #include <string_view>
 
-#include "StdSemaphore.h"
 #include "UnlockDbus.h"
-#include "UnlockPlatform.h"
 
 namespace nvx {
 namespace {
@@ -99,6 +97,7 @@ void silenceGlib() {
 }  // namespace
 
 PolkitUnlockContext::PolkitUnlockContext() {
+  silenceGlib();
   const GCharPtr address(g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SYSTEM, nullptr, nullptr));
   if (!address) return;
   // A private connection, owned here alone; the shared one is set to end the process when the
@@ -147,15 +146,6 @@ void PolkitUnlockContext::evaluatePolicy(const std::string& /*reason*/, Reply re
   // The reply arrives on this thread while the main thread waits without an event loop.
   check_ =
       std::thread([bus = bus_.get(), reply = std::move(reply)] { reply(checkAuthorization(bus)); });
-}
-
-std::unique_ptr<UnlockContext> makeUnlockContext() {
-  silenceGlib();
-  return std::make_unique<PolkitUnlockContext>();
-}
-
-std::unique_ptr<Semaphore> makeSemaphore() {
-  return std::make_unique<StdSemaphore>();
 }
 
 }  // namespace nvx

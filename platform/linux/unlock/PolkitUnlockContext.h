@@ -5,8 +5,8 @@
 #include <string>
 #include <thread>
 
-#include "GPtr.h"
-#include "UnlockContext.h"
+#include "platform/linux/GPtr.h"
+#include "platform/unlock/UnlockContext.h"
 
 namespace nvx {
 

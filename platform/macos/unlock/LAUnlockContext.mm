@@ -4,7 +4,7 @@
 #import <LocalAuthentication/LocalAuthentication.h>
 #include <dispatch/dispatch.h>
 
-#include "UnlockPlatform.h"
+#include "platform/macos/unlock/LAUnlockContext.h"
 
 namespace nvx {
 namespace {
@@ -55,8 +55,8 @@ class DispatchSemaphore final : public Semaphore {
 
 }  // namespace
 
-std::unique_ptr<UnlockContext> makeUnlockContext() { return std::make_unique<LAUnlockContext>(); }
+std::unique_ptr<UnlockContext> makeLAUnlockContext() { return std::make_unique<LAUnlockContext>(); }
 
-std::unique_ptr<Semaphore> makeSemaphore() { return std::make_unique<DispatchSemaphore>(); }
+std::unique_ptr<Semaphore> makeDispatchSemaphore() { return std::make_unique<DispatchSemaphore>(); }
 
 }  // namespace nvx

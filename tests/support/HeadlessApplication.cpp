@@ -42,7 +42,8 @@ std::size_t HeadlessApplication::runQueued() {
     std::lock_guard lock(mutex_);
     tasks.swap(tasks_);
   }
-  for (auto& task : tasks) task();
+  for (auto& task : tasks)
+    task();
   return tasks.size();
 }
 

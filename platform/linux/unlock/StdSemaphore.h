@@ -2,7 +2,7 @@
 
 #include <semaphore>
 
-#include "Semaphore.h"
+#include "platform/unlock/Semaphore.h"
 
 namespace nvx {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Application.h"
+#include "platform/Application.h"
 
 namespace nvx::platform {
 

@@ -1,0 +1,49 @@
+// The entry of nvx-menubar on Linux: GLib's main loop, with the status item, notifications and
+// hot key kept in memory, driven through the control channel when the parent hands one over.
+#include <charconv>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+
+#include "nvx-menubar/HeadlessControl.h"
+#include "nvx-menubar/Main.h"
+#include "nvx-menubar/Protocol.h"
+#include "platform/headless/HeadlessHotKeys.h"
+#include "platform/headless/HeadlessNotificationCenter.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/linux/ControlSocket.h"
+#include "platform/linux/GlibApplication.h"
+#include "platform/linux/PixelImage.h"
+#include "platform/linux/Resources.h"
+
+namespace {
+
+// The descriptor named by the environment, or -1 when it names none.
+int controlFd() {
+  const char* value = std::getenv(nvx::protocol::kEnvControlFd);
+  if (!value) return -1;
+  const std::string_view text(value);
+  int fd = -1;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), fd);
+  return error == std::errc() && end == text.data() + text.size() ? fd : -1;
+}
+
+}  // namespace
+
+int main() {
+  using namespace nvx::platform;
+  GlibApplication application([](const std::string& path) { return PixelImage::fromPng(path); },
+                              agentResourceDirs());
+  HeadlessPlatform ui({.mainLoop = &application});
+  HeadlessNotificationCenter notifications;
+  HeadlessHotKeys hotKeys;
+
+  ControlSocket socket(controlFd());
+  std::optional<nvx::HeadlessControl> control;
+  if (socket.isOpen()) {
+    control.emplace(ui, notifications, hotKeys,
+                    [&socket](std::string_view line) { socket.send(line); });
+    socket.setOnLine([&control](std::string_view line) { control->command(line); });
+  }
+  return nvx::Main::main({application, ui, notifications, hotKeys});
+}

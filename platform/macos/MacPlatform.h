@@ -23,7 +23,7 @@ class MacPlatform final : public Platform {
   StatusBar& statusBar() override { return statusBar_; }
   Fonts& fonts() override { return fonts_; }
   SymbolImages& symbolImages() override { return symbols_; }
-  SharePicker& sharePicker() override { return sharePicker_; }
+  SharePicker* sharePicker() override { return &sharePicker_; }
   MainLoop& mainLoop() override { return mainLoop_; }
 
   std::unique_ptr<Menu> createMenu() override;

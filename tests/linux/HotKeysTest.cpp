@@ -40,18 +40,20 @@ struct Xvfb {
 
 TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyIsRefused) {
   Xvfb x;
-  // xdotool's key names, or Xvfb's keycodes: 46 at L's position, 57 at N's. Before the last
-  // two rows l and n change places, as in a layout with another letter at L.
-  const std::pair<std::string, int> rows[] = {{"ctrl+alt+l", 1},
-                                              {"ctrl+alt+l ctrl+alt+l ctrl+alt+l", 3},
-                                              {"ctrl+shift+l", 0},
-                                              {"ctrl+alt+shift+l", 0},
-                                              {"Num_Lock ctrl+alt+l Num_Lock", 1},
-                                              {"Caps_Lock ctrl+alt+l Caps_Lock", 1},
-                                              {"ctrl+alt+46", 1},
-                                              {"ctrl+alt+57", 0}};
+  // xdotool's commands with key names, or Xvfb's keycodes: 46 at L's position, 57 at N's. Before
+  // the last two rows l and n change places, as in a layout with another letter at L.
+  const std::pair<std::string, int> rows[] = {
+      {"key ctrl+alt+l", 1},
+      {"key ctrl+alt+l ctrl+alt+l ctrl+alt+l", 3},
+      {"keydown ctrl+alt+l sleep 1 keyup ctrl+alt+l", 1},  // held until it repeats
+      {"key ctrl+shift+l", 0},
+      {"key ctrl+alt+shift+l", 0},
+      {"key Num_Lock ctrl+alt+l Num_Lock", 1},
+      {"key Caps_Lock ctrl+alt+l Caps_Lock", 1},
+      {"key ctrl+alt+46", 1},
+      {"key ctrl+alt+57", 0}};
   for (const auto& [keys, expected] : rows) {
-    if (keys == "ctrl+alt+46") {
+    if (keys == "key ctrl+alt+46") {
       const std::unique_ptr<Display, GFree<XCloseDisplay>> d(XOpenDisplay(x.display.c_str()));
       KeySym atL[] = {XK_n, XK_N}, atN[] = {XK_l, XK_L};
       XChangeKeyboardMapping(d.get(), 46, 2, atL, 1);
@@ -62,7 +64,7 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
     hotKeys.installHandler([&] { ++presses; });
     const auto registration = hotKeys.registerHotKey(kKeyL, kControlOption, kId);
     ASSERT_TRUE(registration);
-    TestProcess({"sh", "-c", "xdotool key " + keys}, {{"DISPLAY", x.display}}).finish();
+    TestProcess({"sh", "-c", "xdotool " + keys}, {{"DISPLAY", x.display}}).finish();
     // The server sent our events before it answered xdotool's last request: once the
     // connection is drained, every press has been seen.
     spinUntil([&] { return presses >= expected; });

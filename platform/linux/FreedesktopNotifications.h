@@ -24,7 +24,8 @@ class FreedesktopNotifications final : public NotificationCenter {
   // Ids of our notifications remembered at most; a click on an older one is not recognised.
   static constexpr std::size_t kMaxRemembered = 64;
 
-  // Posts on `bus` (referenced) with `appIcon` (a file URI or an icon name) as the icon.
+  // Posts on `bus` (the session bus, non-null, referenced) with `appIcon` (a file URI or an
+  // icon name) as the icon.
   explicit FreedesktopNotifications(GDBusConnection* bus, std::string appIcon = defaultAppIcon());
   ~FreedesktopNotifications() override;
   FreedesktopNotifications(const FreedesktopNotifications&) = delete;

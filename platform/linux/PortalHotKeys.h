@@ -17,7 +17,7 @@ namespace nvx::platform {
 // thread only; registrations must not outlive this object.
 class PortalHotKeys final : public HotKeys {
  public:
-  // Talks to the portal on `bus` (the session bus, referenced).
+  // Talks to the portal on `bus` (the session bus, non-null, referenced).
   explicit PortalHotKeys(GDBusConnection* bus);
   ~PortalHotKeys() override;
   PortalHotKeys(const PortalHotKeys&) = delete;

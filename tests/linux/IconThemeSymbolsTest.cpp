@@ -12,8 +12,7 @@ namespace nvx::platform {
 namespace {
 
 TEST(IconThemeSymbolsTest, AnImageOnlyForNamesTheThemeInUseOrItsAncestorsHave) {
-  const auto root =
-      std::filesystem::temp_directory_path() / ("nvx-icons" + std::to_string(getpid()));
+  const auto root = std::filesystem::temp_directory_path() / ("nvx" + std::to_string(getpid()));
   const std::pair<const char*, const char*> files[] = {
       {".config/gtk-3.0/settings.ini", "[Settings]\ngtk-icon-theme-name=Chosen"},
       {"data/icons/Chosen/index.theme",

@@ -24,9 +24,7 @@ constexpr std::int32_t kToggleOn = 1;
 }  // namespace
 
 EntryProperties rootProperties() {
-  EntryProperties root;
-  root.submenu = true;
-  return root;
+  return {.submenu = true};
 }
 
 PropertyMask presentProperties(const EntryProperties& entry) {

@@ -27,9 +27,9 @@ inline constexpr PropertyMask kAllProperties = (1u << 7) - 1;
 // the last published copy of each entry to send only what changed.
 struct EntryProperties {
   bool separator = false;
-  std::string label;  // mnemonics escaped: a literal "_" is "__"
+  std::string label = {};  // mnemonics escaped: a literal "_" is "__"
   bool enabled = true;
-  std::string iconName;
+  std::string iconName = {};
   ControlState state = ControlState::Off;  // On: a check mark; Mixed: an undecided one
   bool submenu = false;
   friend bool operator==(const EntryProperties&, const EntryProperties&) = default;

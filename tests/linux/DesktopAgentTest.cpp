@@ -96,8 +96,10 @@ std::string withoutRevision(const std::string& reply) {
   return reply.substr(reply.find(','));
 }
 
-std::string menuLine(const std::string& title, const std::string& items) {
-  return R"({"menu":{"title":")" + title + R"(","tooltip":"Tip","items":[)" + items + "]}}\n";
+std::string menuLine(const std::string& title, const std::string& items,
+                     const std::string& iconStyle = "") {
+  return R"({"menu":{"title":")" + title + R"(","tooltip":"Tip","iconStyle":")" + iconStyle +
+         R"(","items":[)" + items + "]}}\n";
 }
 
 const std::string kItems =
@@ -121,8 +123,9 @@ class DesktopAgentTest : public testing::Test {
             .unsetEnv = {"NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD", "XDG_RUNTIME_DIR"}};
   }
   // Sends a menu and waits until the agent has applied it (its dump has come).
-  Lines apply(const std::string& title, const std::string& items, std::size_t entries = 4) {
-    agent.write(menuLine(title, items));
+  Lines apply(const std::string& title, const std::string& items, std::size_t entries = 4,
+              const std::string& iconStyle = "") {
+    agent.write(menuLine(title, items, iconStyle));
     return agent.readLines(ChildProcess::kStderr, entries + 1, 10s);
   }
   std::string menuCall(const char* method, const char* args) {
@@ -176,7 +179,8 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
       "[(1, ['toggle-type', 'toggle-state'])])"};
   EXPECT_EQ(host->signalsSeen, refreshed);
 
-  apply("2", kRefreshed);
+  // The same again, with the icon as a new copy of the same picture: nothing to send.
+  apply("2", kRefreshed, 4, "black");
   menuCall("AboutToShow", "(0,)");
   EXPECT_EQ(host->signalsSeen, refreshed);
 

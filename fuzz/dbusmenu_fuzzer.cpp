@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/linux/DesktopMenu.h"
+#include "platform/linux/GPtr.h"
 #include "platform/linux/MenuCalls.h"
 #include "platform/linux/MenuTree.h"
 
@@ -85,16 +86,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   menu.build(data + 2, entries, rest);
   const Method& method = kMethods[data[1] % std::size(kMethods)];
 
-  GBytes* bytes = g_bytes_new(rest.data(), rest.size());
-  GVariant* parameters =
-      g_variant_ref_sink(g_variant_new_from_bytes(G_VARIANT_TYPE(method.type), bytes, FALSE));
-  g_bytes_unref(bytes);
+  // A copy of its own, aligned as GVariant needs; never trusted to be in normal form.
+  const std::unique_ptr<GBytes, nvx::GFree<g_bytes_unref>> bytes(
+      g_bytes_new(rest.data(), rest.size()));
+  const nvx::GVariantPtr parameters(g_variant_ref_sink(
+      g_variant_new_from_bytes(G_VARIANT_TYPE(method.type), bytes.get(), FALSE)));
   for (int round = 0; round < 2; ++round) {
-    MenuReply reply = answerMenuCall(menu.tree, 1, method.name, parameters);
+    MenuReply reply = answerMenuCall(menu.tree, 1, method.name, parameters.get());
     check((reply.error != nullptr) != (reply.parameters != nullptr));
     if (reply.parameters) check(g_variant_is_of_type(reply.parameters.get(), G_VARIANT_TYPE_TUPLE));
     if (reply.click) clickEntry(menu.tree, reply.click);
   }
-  g_variant_unref(parameters);
   return 0;
 }

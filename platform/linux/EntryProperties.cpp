@@ -3,6 +3,7 @@
 #include <array>
 
 #include "DbusNames.h"
+#include "GPtr.h"
 #include "TextVariant.h"
 
 namespace nvx::platform {
@@ -74,10 +75,9 @@ PropertyMask propertyMask(GVariant* names) {
   PropertyMask mask = 0;
   for (gsize i = 0; i < count && mask != kAllProperties; ++i) {
     gsize length = 0;
-    GVariant* name = g_variant_get_child_value(names, i);
-    const char* text = g_variant_get_string(name, &length);
+    const GVariantPtr name(g_variant_get_child_value(names, i));
+    const char* text = g_variant_get_string(name.get(), &length);
     mask |= propertyBit(std::string_view(text, length));
-    g_variant_unref(name);
   }
   return mask;
 }

@@ -1,6 +1,9 @@
 #include "Introspection.h"
 
+#include <memory>
+
 #include "DbusNames.h"
+#include "GPtr.h"
 
 namespace nvx::platform {
 
@@ -12,12 +15,12 @@ namespace {
 
 // The XML is ours and fixed: failing to parse it is a build defect, caught by every test.
 GDBusInterfaceInfo* parse(const char* xml, const char* interface) {
-  GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(xml, nullptr);
+  const std::unique_ptr<GDBusNodeInfo, GFree<g_dbus_node_info_unref>> node(
+      g_dbus_node_info_new_for_xml(xml, nullptr));
   g_assert(node != nullptr);
-  GDBusInterfaceInfo* info = g_dbus_node_info_lookup_interface(node, interface);
+  GDBusInterfaceInfo* info = g_dbus_node_info_lookup_interface(node.get(), interface);
   g_assert(info != nullptr);
   g_dbus_interface_info_ref(info);
-  g_dbus_node_info_unref(node);
   // Looked up on every call and property read: build GDBus's lookup tables once.
   g_dbus_interface_info_cache_build(info);
   return info;

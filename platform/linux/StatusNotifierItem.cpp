@@ -123,7 +123,7 @@ void StatusNotifierItem::setNeedsAttention(bool attention) {
 
 void StatusNotifierItem::emit(const char* signal, GVariant* parameters) {
   if (!registration_) {
-    if (parameters) g_variant_unref(g_variant_ref_sink(parameters));
+    const GVariantPtr dropped(parameters ? g_variant_ref_sink(parameters) : nullptr);
     return;
   }
   g_dbus_connection_emit_signal(connection_, nullptr, s::kItemPath, s::kItemInterface, signal,

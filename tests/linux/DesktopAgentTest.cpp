@@ -27,7 +27,8 @@ constexpr char kMenu[] = "com.canonical.dbusmenu";
 // every signal from the item's two objects.
 struct TrayHost {
   GObjectPtr<GDBusConnection> bus;
-  GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kWatcherXml, nullptr);
+  std::unique_ptr<GDBusNodeInfo, GFree<g_dbus_node_info_unref>> node{
+      g_dbus_node_info_new_for_xml(kWatcherXml, nullptr)};
   Lines registered;
   Lines signalsSeen;
 
@@ -63,7 +64,6 @@ struct TrayHost {
     call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
          "('org.kde.StatusNotifierWatcher', uint32 4)");
   }
-  ~TrayHost() { g_dbus_node_info_unref(node); }
 
   // The reply as GLib prints it, or the D-Bus error's name.
   std::string call(const std::string& to, const char* path, const char* interface,

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "../agent/ChildProcess.h"
-#include "../unlock/PrivateBus.h"  // also names table rows in listings
+#include "../unlock/PrivateBus.h"
+#include "Rows.h"
 
 namespace nvx::test {
 namespace {

@@ -3,6 +3,9 @@
 #include <ostream>
 
 namespace nvx::test {
+// The unnamed namespace where this folder's tests keep their table rows, so that GoogleTest
+// finds this by argument-dependent lookup.
+namespace {
 
 // Table rows show as their names in test listings, not as bytes.
 template <class Row>
@@ -13,4 +16,5 @@ void PrintTo(const Row& row, std::ostream* os) {
   *os << row.name;
 }
 
+}  // namespace
 }  // namespace nvx::test

@@ -58,12 +58,6 @@ INSTANTIATE_TEST_SUITE_P(
         StyleRow{"LiteralReplacementCharacterIsText", entry("a").text("\xEF\xBF\xBC  x"),
                  "{'label': <'\xEF\xBF\xBC  x'>}"}));
 
-TEST(EntryPropertiesTest, SeparatorsDisabledAndSubmenusOmitNothingButDefaults) {
-  EXPECT_EQ(shown({.separator = true, .label = "ignored"}), "{'type': <'separator'>}");
-  EXPECT_EQ(shown({.label = "", .enabled = false, .iconName = "", .submenu = true}),
-            "{'enabled': <false>, 'children-display': <'submenu'>}");
-}
-
 struct ChangeRow {
   const char* name;
   EntryProperties before;
@@ -78,20 +72,15 @@ TEST_P(PropertyChangeTest, NamesOnlyWhatHostsMustLearn) {
 }
 
 using namespace platform;
+constexpr PropertyMask kToggle = kPropertyToggleType | kPropertyToggleState;
+const EntryProperties kOn{.state = ControlState::On};
 INSTANTIATE_TEST_SUITE_P(
     Rows, PropertyChangeTest,
     testing::Values(
         ChangeRow{"Equal", {.label = "a"}, {.label = "a"}, {}},
         ChangeRow{"NewLabel", {.label = "a"}, {.label = "b"}, {kPropertyLabel, 0}},
         ChangeRow{"LabelGone", {.label = "a"}, {}, {0, kPropertyLabel}},
-        ChangeRow{"Checked",
-                  {},
-                  {.state = ControlState::On},
-                  {kPropertyToggleType | kPropertyToggleState, 0}},
-        ChangeRow{"Unchecked",
-                  {.state = ControlState::On},
-                  {},
-                  {0, kPropertyToggleType | kPropertyToggleState}},
+        ChangeRow{"Checked", {}, kOn, {kToggle, 0}}, ChangeRow{"Unchecked", kOn, {}, {0, kToggle}},
         ChangeRow{"IconSwapped", {.iconName = "a"}, {.iconName = "b"}, {kPropertyIconName, 0}},
         ChangeRow{"Disabled", {}, {.enabled = false}, {kPropertyEnabled, 0}}));
 

@@ -91,7 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, BadCallTest,
     testing::Values(BadRow{"DepthBelowMinusOne", "GetLayout", "(0, -2, @as [])"},
                     BadRow{"UnknownParent", "GetLayout", "(99, -1, @as [])"},
-                    BadRow{"NegativeParent", "GetLayout", "(-1, -1, @as [])"},
                     BadRow{"WrongTypes", "GetLayout", "('0', -1, @as [])"},
                     BadRow{"UnknownProperty", "GetProperty", "(1, 'no-such')"},
                     BadRow{"EventOnUnknownId", "Event", "(99, 'clicked', <0>, uint32 0)"},

@@ -22,6 +22,12 @@ constexpr std::size_t kIconGapSpaces = 2;
 
 constexpr std::int32_t kToggleOn = 1;
 
+// The icon name a host draws for an attachment: its symbol's name, which the symbol images
+// of the platform only give an image when the icon theme has it.
+const std::string& iconName(const TextAttachment& attachment) {
+  return attachment.symbolName;
+}
+
 }  // namespace
 
 EntryProperties rootProperties() {
@@ -138,7 +144,7 @@ void applyTitle(const AttributedString& title, EntryProperties& entry) {
   entry.iconName.clear();
   if (text.starts_with(AttributedString::kAttachmentCharacter)) {
     if (const Attachment attachment = title.attributesAt(0).attachment) {
-      entry.iconName = attachment->symbolName;
+      entry.iconName = iconName(*attachment);
       text.remove_prefix(AttributedString::kAttachmentCharacter.size());
       for (std::size_t i = 0; i < kIconGapSpaces && text.starts_with(' '); ++i)
         text.remove_prefix(1);

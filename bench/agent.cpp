@@ -88,7 +88,10 @@ double since(Clock::time_point start) {
 ChildProcess::Options agent(bool dump, int controlFd = -1) {
   ChildProcess::Options options;
   options.argv = {NVX_MENUBAR_PATH};
-  options.unsetEnv = {"NVX_DUMP_MENU", "NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD"};
+  // Without a session bus the agent keeps its session in memory; the machine's bus is never
+  // used.
+  options.unsetEnv = {"NVX_DUMP_MENU", "NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD",
+                      "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"};
   if (dump) options.env["NVX_DUMP_MENU"] = "1";
   if (controlFd >= 0) {
     options.extraFd = controlFd;

@@ -27,7 +27,10 @@ ChildProcess::Options agent(std::map<std::string, std::string> env = {{"NVX_DUMP
   ChildProcess::Options options;
   options.argv = {NVX_MENUBAR_PATH};
   options.env = std::move(env);
-  options.unsetEnv = {"NVX_DUMP_MENU", "NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD"};
+  // Without a session bus the agent keeps its session in memory; the machine's bus is never
+  // used.
+  options.unsetEnv = {"NVX_DUMP_MENU", "NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD",
+                      "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"};
   return options;
 }
 

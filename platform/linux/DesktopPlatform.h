@@ -6,11 +6,11 @@
 #include <string_view>
 
 #include "DesktopStatusBar.h"
+#include "IconThemeSymbols.h"
 #include "MenuExporter.h"
 #include "MenuTree.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessFonts.h"
-#include "platform/headless/HeadlessSymbolImages.h"
 
 namespace nvx::platform {
 
@@ -44,7 +44,7 @@ class DesktopPlatform final : public Platform {
   MenuExporter exporter_;
   DesktopStatusBar statusBar_;
   HeadlessFonts fonts_;
-  HeadlessSymbolImages symbols_;
+  IconThemeSymbols symbols_;
   MainLoop& mainLoop_;
 };
 

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "DbusNames.h"
+#include "DesktopHotKeys.h"
+#include "DesktopNames.h"
 
 namespace nvx::platform {
 
@@ -37,6 +38,9 @@ std::unique_ptr<DesktopSession> DesktopSession::connect(MainLoop& mainLoop) {
 }
 
 DesktopSession::DesktopSession(GObjectPtr<GDBusConnection> connection, MainLoop& mainLoop)
-    : connection_(std::move(connection)), ui_(connection_.get(), mainLoop) {}
+    : connection_(std::move(connection)),
+      ui_(connection_.get(), mainLoop),
+      notifications_(connection_.get()),
+      hotKeys_(createDesktopHotKeys(connection_.get())) {}
 
 }  // namespace nvx::platform

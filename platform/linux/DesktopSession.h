@@ -6,14 +6,14 @@
 #include <string>
 
 #include "DesktopPlatform.h"
+#include "FreedesktopNotifications.h"
 #include "GPtr.h"
-#include "platform/headless/HeadlessHotKeys.h"
-#include "platform/headless/HeadlessNotificationCenter.h"
+#include "platform/HotKeys.h"
 
 namespace nvx::platform {
 
-// The agent's session on a Linux desktop: its own connection to the user's session bus and
-// the desktop objects on it. Notifications and the hot key are still kept in memory here.
+// The agent's session on a Linux desktop: its own connection to the user's session bus, the
+// status item and menu, notifications and the hot key on it.
 class DesktopSession {
  public:
   // The session, when a session bus answers at the address sessionBusAddress() gives; null
@@ -28,13 +28,13 @@ class DesktopSession {
   GDBusConnection* connection() const { return connection_.get(); }
   DesktopPlatform& ui() { return ui_; }
   NotificationCenter& notifications() { return notifications_; }
-  HotKeys& hotKeys() { return hotKeys_; }
+  HotKeys& hotKeys() { return *hotKeys_; }
 
  private:
   GObjectPtr<GDBusConnection> connection_;
   DesktopPlatform ui_;
-  HeadlessNotificationCenter notifications_;
-  HeadlessHotKeys hotKeys_;
+  FreedesktopNotifications notifications_;
+  std::unique_ptr<HotKeys> hotKeys_;
 };
 
 // The session bus's address: DBUS_SESSION_BUS_ADDRESS, else the socket "bus" in

@@ -2,9 +2,10 @@
 
 #include <array>
 
-#include "DbusNames.h"
+#include "DesktopNames.h"
 #include "GPtr.h"
 #include "TextVariant.h"
+#include "ThemeIconImage.h"
 
 namespace nvx::platform {
 namespace {
@@ -22,9 +23,12 @@ constexpr std::size_t kIconGapSpaces = 2;
 
 constexpr std::int32_t kToggleOn = 1;
 
-// The icon name a host draws for an attachment: its symbol's name, which the symbol images
-// of the platform only give an image when the icon theme has it.
+// The icon name a host draws for an attachment: the theme's name for the symbol, which the
+// platform's symbol images give only when the icon theme in use has it.
 const std::string& iconName(const TextAttachment& attachment) {
+  if (const auto* icon = dynamic_cast<const ThemeIconImage*>(attachment.image.get())) {
+    return icon->iconName();
+  }
   return attachment.symbolName;
 }
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "DesktopProtocol.h"
+#include "DesktopNames.h"
 #include "Resources.h"
 
 namespace nvx::platform {

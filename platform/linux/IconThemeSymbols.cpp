@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "DesktopProtocol.h"
+#include "DesktopNames.h"
 #include "GPtr.h"
 #include "ThemeIconImage.h"
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "DbusNames.h"
+#include "DesktopNames.h"
 #include "GPtr.h"
 
 namespace nvx::platform {

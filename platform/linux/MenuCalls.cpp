@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "DbusNames.h"
+#include "DesktopNames.h"
 #include "DesktopMenu.h"
 
 namespace nvx::platform {

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "DbusNames.h"
+#include "DesktopNames.h"
 #include "DesktopMenuItem.h"
 #include "GPtr.h"
 #include "Introspection.h"

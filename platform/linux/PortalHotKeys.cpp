@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "DesktopProtocol.h"
+#include "DesktopNames.h"
 #include "SignalSubscription.h"
 
 namespace nvx::platform {

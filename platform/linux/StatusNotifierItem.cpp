@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include "DbusNames.h"
+#include "DesktopNames.h"
 #include "IconPixmaps.h"
 #include "Introspection.h"
 #include "TextVariant.h"

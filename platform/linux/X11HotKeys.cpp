@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "DesktopProtocol.h"
+#include "DesktopNames.h"
 
 namespace nvx::platform {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "DesktopTest.h"
-#include "platform/linux/DesktopProtocol.h"
+#include "platform/linux/DesktopNames.h"
 #include "platform/linux/PortalHotKeys.h"
 #include "platform/linux/X11HotKeys.h"
 

@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "DesktopTest.h"
-#include "platform/linux/DesktopProtocol.h"
+#include "platform/linux/DesktopNames.h"
 #include "platform/linux/FreedesktopNotifications.h"
 
 namespace nvx::test {

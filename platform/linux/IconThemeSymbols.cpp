@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
 #include <utility>
 
 #include "DesktopNames.h"
@@ -82,10 +83,22 @@ std::vector<std::string> listValue(GKeyFile* file, const char* group, const char
   return values;
 }
 
+// The first group of the key file at `path`, the only one read here ([Icon Theme], [Settings]):
+// a theme's index describes each of its hundreds of folders in groups of their own, which
+// would cost the agent a few hundred kilobytes of heap for good.
 GKeyFilePtr loadKeyFile(const std::string& path, char separator) {
+  gchar* contents = nullptr;
+  gsize size = 0;
+  if (!g_file_get_contents(path.c_str(), &contents, &size, nullptr)) return {};
+  const GCharPtr text(contents);
+  std::string_view head(text.get(), size);
+  const std::size_t first = head.starts_with('[') ? 0 : head.find("\n[");
+  if (first != std::string_view::npos) head = head.substr(0, head.find("\n[", first + 1));
   GKeyFilePtr file(g_key_file_new());
   g_key_file_set_list_separator(file.get(), separator);
-  if (!g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr)) return {};
+  if (!g_key_file_load_from_data(file.get(), head.data(), head.size(), G_KEY_FILE_NONE, nullptr)) {
+    return {};
+  }
   return file;
 }
 

@@ -407,6 +407,21 @@ bool measureRunning(const Bus& bus, Host& host, const Workload& refresh, const W
               verdict(ok && paced <= kMaxPacedUs));
   printCpu(pacedCpu, kPaced);
 
+  // The same pace with refreshes that change one detail and nothing else (no title).
+  writeUntilRebuilt([&] { write(menuWith("0 due")); });
+  pause(kSettle);
+  before = cpuMicroseconds(agent.pid());
+  next = Clock::now();
+  for (int i = 1; i <= kPaced && ok; ++i) {
+    std::this_thread::sleep_until(next += kPace);
+    write(menuWith(std::to_string(i) + " due"));
+    g_main_context_iteration(nullptr, FALSE);
+  }
+  writeUntilRebuilt([&] { write(menuWith("0 due", ".marker")); });
+  const Cpu detailCpu = cpuMicroseconds(agent.pid()) - before;
+  std::printf("  refreshes of one detail at the same pace: %.1f us\n", detailCpu.total() / kPaced);
+  printCpu(detailCpu, kPaced);
+
   // The first menu again (a rebuild after the marker), then a burst of refreshes of it and the
   // marker.
   writeUntilRebuilt([&] { refresh.emit(0, 1, write); });

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 #include "DesktopNames.h"
 #include "IconPixmaps.h"
 #include "Introspection.h"
@@ -67,6 +69,7 @@ StatusNotifierItem::StatusNotifierItem(GDBusConnection* connection, int number)
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
+  if (idle_) g_source_remove(idle_);
   g_bus_unwatch_name(watch_);
   if (registration_) g_dbus_connection_unregister_object(connection_, registration_);
   if (ownsName_) {
@@ -90,19 +93,19 @@ void StatusNotifierItem::onWatcherAppeared(GDBusConnection* connection, const ch
 void StatusNotifierItem::setTitle(std::string_view title) {
   if (title == title_) return;
   title_ = title;
-  emit(s::kNewTitle);
+  changed(kTitle);
 }
 
 void StatusNotifierItem::setLabel(std::string_view label) {
   if (label == label_) return;
   label_ = label;
-  emit(s::kNewLabel, g_variant_new("(@s@s)", textVariant(label_), textVariant(label_)));
+  changed(kLabel);
 }
 
 void StatusNotifierItem::setToolTip(std::string_view toolTip) {
   if (toolTip == toolTip_) return;
   toolTip_ = toolTip;
-  emit(s::kNewToolTip);
+  changed(kToolTip);
 }
 
 void StatusNotifierItem::setIcon(std::shared_ptr<const PixelImage> image) {
@@ -111,14 +114,36 @@ void StatusNotifierItem::setIcon(std::shared_ptr<const PixelImage> image) {
   GVariant* pixmaps =
       icon_ ? iconPixmaps(*icon_) : g_variant_new_array(G_VARIANT_TYPE("(iiay)"), nullptr, 0);
   pixmaps_.reset(g_variant_ref_sink(pixmaps));
-  emit(s::kNewIcon);
+  changed(kIcon);
 }
 
 void StatusNotifierItem::setNeedsAttention(bool attention) {
   if (attention == attention_) return;
   attention_ = attention;
-  emit(s::kNewStatus,
-       g_variant_new("(s)", attention ? s::kStatusNeedsAttention : s::kStatusActive));
+  changed(kStatus);
+}
+
+void StatusNotifierItem::changed(Change change) {
+  pending_ |= change;
+  if (!idle_) idle_ = g_idle_add(&StatusNotifierItem::onIdle, this);
+}
+
+gboolean StatusNotifierItem::onIdle(gpointer self) {
+  auto* item = static_cast<StatusNotifierItem*>(self);
+  const unsigned pending = std::exchange(item->pending_, 0);
+  item->idle_ = 0;
+  if (pending & kTitle) item->emit(s::kNewTitle);
+  if (pending & kIcon) item->emit(s::kNewIcon);
+  if (pending & kToolTip) item->emit(s::kNewToolTip);
+  if (pending & kLabel) {
+    item->emit(s::kNewLabel,
+               g_variant_new("(@s@s)", textVariant(item->label_), textVariant(item->label_)));
+  }
+  if (pending & kStatus) {
+    item->emit(s::kNewStatus, g_variant_new("(s)", item->attention_ ? s::kStatusNeedsAttention
+                                                                    : s::kStatusActive));
+  }
+  return G_SOURCE_REMOVE;
 }
 
 void StatusNotifierItem::emit(const char* signal, GVariant* parameters) {

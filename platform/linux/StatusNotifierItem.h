@@ -16,7 +16,8 @@ namespace nvx::platform {
 // 2. owns org.kde.StatusNotifierItem-<pid>-<n>, or goes by its unique name when it cannot;
 // 3. registers with the StatusNotifierWatcher, and again whenever the watcher's owner
 //    changes (a tray host restarting). Without a watcher it waits silently.
-// Each setter sends its change signal only when the value changed. Main thread only.
+// A setter whose value changed sends its change signal once the loop is idle, so that a burst
+// of updates costs hosts one signal of each kind, not one per update. Main thread only.
 class StatusNotifierItem {
  public:
   // Exports the item on `connection`, which must outlive it; `number` is the <n> of the name.
@@ -54,6 +55,11 @@ class StatusNotifierItem {
   static void onWatcherAppeared(GDBusConnection*, const char* name, const char* owner,
                                 gpointer self);
   GVariant* property(std::string_view name) const;
+
+  // The change signals, as bits of pending_.
+  enum Change : unsigned { kTitle = 1, kIcon = 2, kToolTip = 4, kLabel = 8, kStatus = 16 };
+  void changed(Change change);
+  static gboolean onIdle(gpointer self);
   void emit(const char* signal, GVariant* parameters = nullptr);
 
   GDBusConnection* connection_;
@@ -67,6 +73,8 @@ class StatusNotifierItem {
   std::shared_ptr<const PixelImage> icon_;
   GVariantPtr pixmaps_;  // the icon at the hosts' sizes, made once per icon
   bool attention_ = false;
+  unsigned pending_ = 0;  // Change bits not yet signalled
+  guint idle_ = 0;        // the idle source that signals them
 };
 
 }  // namespace nvx::platform

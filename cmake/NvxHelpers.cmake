@@ -14,3 +14,12 @@ function(nvx_test name)
   nvx_warnings(${name})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()
+
+# macOS: builds `target` for at least macOS `version` when the project's deployment target
+# (the oldest system of the two programs) is lower.
+function(nvx_macos_minimum target version)
+  if(APPLE AND CMAKE_OSX_DEPLOYMENT_TARGET VERSION_LESS version)
+    target_compile_options(${target} PRIVATE -mmacosx-version-min=${version})
+    target_link_options(${target} PRIVATE -mmacosx-version-min=${version})
+  endif()
+endfunction()

@@ -41,7 +41,8 @@ class Application {
   virtual void run() = 0;
 
   // Ends the event loop; run() returns once the current task is done, having dropped the
-  // tasks and timers that did not run.
+  // tasks and timers that did not run. Where the system ends the process right there
+  // (macOS), run() does not return at all.
   virtual void terminate() = 0;
 
   // Queues `task` to run once on the main thread, behind every task queued before it, also

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <type_traits>
 #include <utility>
 
 #include "Utf16.h"
@@ -81,6 +82,38 @@ void AttributedString::addAttribute(Attribute value, Utf16Range range) {
   }
   std::erase_if(runs_, [](const AttributeRun& run) { return run.range.length == 0; });
   placeRun({range, std::move(value)});
+}
+
+AttributeSet AttributedString::attributesAt(std::size_t index, Utf16Range* effectiveRange) const {
+  AttributeSet set;
+  // Runs are merged per name, so every run boundary is a change of the set.
+  std::size_t begin = 0;
+  std::size_t end = length_;
+  for (const AttributeRun& run : runs_) {
+    if (run.range.end() <= index) {
+      begin = std::max(begin, run.range.end());
+      continue;
+    }
+    if (run.range.location > index) {
+      end = std::min(end, run.range.location);
+      continue;
+    }
+    begin = std::max(begin, run.range.location);
+    end = std::min(end, run.range.end());
+    std::visit(
+        [&set](const auto& value) {
+          using T = std::decay_t<decltype(value)>;
+          if constexpr (std::is_same_v<T, FontRole>) set.font = value;
+          if constexpr (std::is_same_v<T, ColorRole>) set.foregroundColor = value;
+          if constexpr (std::is_same_v<T, Attachment>) set.attachment = value;
+          if constexpr (std::is_same_v<T, ParagraphStyle>) set.paragraphStyle = value;
+        },
+        run.value);
+  }
+  if (effectiveRange) {
+    *effectiveRange = index < length_ ? Utf16Range{begin, end - begin} : Utf16Range{length_, 0};
+  }
+  return set;
 }
 
 bool AttributedString::containsAttachmentIn(Utf16Range range) const {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -64,6 +65,15 @@ struct AttributeRun {
   friend bool operator==(const AttributeRun&, const AttributeRun&) = default;
 };
 
+// All attributes of one character, at most one value per name.
+struct AttributeSet {
+  std::optional<FontRole> font = {};
+  std::optional<ColorRole> foregroundColor = {};
+  Attachment attachment = {};
+  std::optional<ParagraphStyle> paragraphStyle = {};
+  friend bool operator==(const AttributeSet&, const AttributeSet&) = default;
+};
+
 // Text with attributes over UTF-16 ranges, a value. Like the toolkits' attributed strings,
 // each character holds at most one value per attribute name, and runs are kept merged: per
 // name, sorted, never empty, never two touching runs with equal values.
@@ -99,6 +109,10 @@ class AttributedString {
 
   // All runs, ordered by attribute name, then location.
   const std::vector<AttributeRun>& runs() const { return runs_; }
+
+  // The attributes of the character at `index`; with `effectiveRange`, also the longest range
+  // around it whose characters carry exactly the same set. Past the end: the empty set.
+  AttributeSet attributesAt(std::size_t index, Utf16Range* effectiveRange = nullptr) const;
 
   // True when some character of `range` carries an attachment.
   bool containsAttachmentIn(Utf16Range range) const;

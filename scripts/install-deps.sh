@@ -12,8 +12,8 @@ packages=(
   libglib2.0-dev libx11-dev libpng-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-  # services the tests start on private addresses
-  dbus-daemon xvfb python3 python3-dbusmock polkitd
+  # services the tests start on private addresses, and what drives them
+  dbus-daemon xvfb xdotool python3 python3-dbusmock python3-gi polkitd
 )
 
 missing=()

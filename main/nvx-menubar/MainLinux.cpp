@@ -1,5 +1,7 @@
-// The entry of nvx-menubar on Linux: GLib's main loop, with the status item, notifications and
-// hot key kept in memory, driven through the control channel when the parent hands one over.
+// The entry of nvx-menubar on Linux: GLib's main loop and one of two sessions. The desktop
+// session shows the status item and its menu on the session bus when one answers; otherwise,
+// or when the parent hands over a control channel to play the user itself, everything is kept
+// in memory and driven through that channel.
 #include <charconv>
 #include <cstdlib>
 #include <optional>
@@ -12,6 +14,7 @@
 #include "platform/headless/HeadlessNotificationCenter.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/linux/ControlSocket.h"
+#include "platform/linux/DesktopSession.h"
 #include "platform/linux/GlibApplication.h"
 #include "platform/linux/PixelImage.h"
 #include "platform/linux/Resources.h"
@@ -34,11 +37,17 @@ int main() {
   using namespace nvx::platform;
   GlibApplication application([](const std::string& path) { return PixelImage::fromPng(path); },
                               agentResourceDirs());
+  ControlSocket socket(controlFd());
+  if (!socket.isOpen()) {
+    if (auto desktop = DesktopSession::connect(application)) {
+      return nvx::Main::main(
+          {application, desktop->ui(), desktop->notifications(), desktop->hotKeys()});
+    }
+  }
+
   HeadlessPlatform ui({.mainLoop = &application});
   HeadlessNotificationCenter notifications;
   HeadlessHotKeys hotKeys;
-
-  ControlSocket socket(controlFd());
   std::optional<nvx::HeadlessControl> control;
   if (socket.isOpen()) {
     control.emplace(ui, notifications, hotKeys,

@@ -34,8 +34,10 @@ std::shared_ptr<PixelImage> PixelImage::fromPng(const std::string& path) {
     png_image_free(&png);
     return nullptr;
   }
-  return std::make_shared<PixelImage>(static_cast<int>(png.width), static_cast<int>(png.height),
-                                      std::move(pixels));
+  auto image = std::make_shared<PixelImage>(static_cast<int>(png.width),
+                                            static_cast<int>(png.height), std::move(pixels));
+  image->path_ = path;
+  return image;
 }
 
 }  // namespace nvx::platform

@@ -28,6 +28,9 @@ class PixelImage final : public Image {
     return nullptr;
   }
 
+  // The file the pixels came from; empty for an image made in memory.
+  const std::string& path() const { return path_; }
+
   int pixelWidth() const { return width_; }
   int pixelHeight() const { return height_; }
   const std::vector<std::uint32_t>& argb() const { return argb_; }
@@ -36,6 +39,7 @@ class PixelImage final : public Image {
   int width_;
   int height_;
   std::vector<std::uint32_t> argb_;
+  std::string path_;
   Size size_;
   bool template_ = false;
 };

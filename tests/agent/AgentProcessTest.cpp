@@ -22,10 +22,12 @@ const std::string kMenuAndNote =
     R"("notify":{"title":"T","body":"B"}})"
     "\n";
 
+// Without a session bus the agent keeps its session in memory; the machine's bus is never used.
 ChildProcess::Options agent(Env env = {{"NVX_DUMP_MENU", "1"}}) {
   return {.argv = {NVX_MENUBAR_PATH},
           .env = std::move(env),
-          .unsetEnv = {"NVX_DUMP_MENU", "NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD"}};
+          .unsetEnv = {"NVX_DUMP_MENU", "NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD",
+                       "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"}};
 }
 
 std::array<int, 2> socketPair() {

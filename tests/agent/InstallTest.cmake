@@ -22,7 +22,8 @@ set(input ${WORK_DIR}/input.jsonl)
 file(WRITE ${input} "{\"menu\":{\"title\":\"\",\"tooltip\":\"t\",\"items\":[]}}\n")
 
 function(expect_header program expected)
-  execute_process(COMMAND ${CMAKE_COMMAND} -E env NVX_DUMP_MENU=1 ${program}
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DBUS_SESSION_BUS_ADDRESS
+                          --unset=XDG_RUNTIME_DIR NVX_DUMP_MENU=1 ${program}
                   INPUT_FILE ${input} ERROR_VARIABLE dump RESULT_VARIABLE rc TIMEOUT 20)
   if(NOT rc EQUAL 0 OR NOT dump STREQUAL "${expected}\n")
     message(FATAL_ERROR "${program}: status ${rc}, dump '${dump}', expected '${expected}'")

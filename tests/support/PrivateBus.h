@@ -27,6 +27,7 @@ class PrivateBus {
   // Null when the daemon did not come up.
   GDBusConnection* connection() const { return connection_.get(); }
   const std::string& dir() const { return dir_; }
+  const std::string& address() const { return address_; }
   // DBUS_SYSTEM_BUS_ADDRESS and DBUS_SESSION_BUS_ADDRESS for a child, both naming this bus.
   Env env() const;
 

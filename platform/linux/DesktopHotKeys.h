@@ -1,0 +1,17 @@
+#pragma once
+
+#include <gio/gio.h>
+
+#include <memory>
+
+#include "platform/HotKeys.h"
+
+namespace nvx::platform {
+
+// The hot keys of a desktop session: key grabs on the X display when $DISPLAY opens, else the
+// desktop portal's global shortcuts on `sessionBus` (null: none), else none at all, whose
+// registration is refused without a word. A portal missing from the bus shows only later,
+// as a key that never fires: asking first would block the start on a bus round trip.
+std::unique_ptr<HotKeys> createDesktopHotKeys(GDBusConnection* sessionBus);
+
+}  // namespace nvx::platform

@@ -1,0 +1,90 @@
+#include "DesktopMenuItem.h"
+
+#include <cassert>
+#include <utility>
+
+#include "DesktopMenu.h"
+#include "MenuTree.h"
+
+namespace nvx::platform {
+
+DesktopMenuItem::DesktopMenuItem(MenuTree& tree, std::string title, MenuAction action,
+                                 bool separator)
+    : tree_(tree), id_(tree.add(*this)), title_(std::move(title)), action_(action) {
+  shown_.separator = separator;
+  if (!separator) shown_.label = menuLabel(title_);
+}
+
+DesktopMenuItem::~DesktopMenuItem() {
+  tree_.remove(id_);
+}
+
+const AttributedString* DesktopMenuItem::attributedTitle() const {
+  return attributedTitle_ ? &*attributedTitle_ : nullptr;
+}
+
+void DesktopMenuItem::setAttributedTitle(AttributedString title) {
+  attributedTitle_ = std::move(title);
+  if (shown_.separator) return;
+  applyTitle(*attributedTitle_, shown_);
+  changed();
+}
+
+Menu* DesktopMenuItem::submenu() const {
+  return submenu_.get();
+}
+
+void DesktopMenuItem::setSubmenu(std::unique_ptr<Menu> submenu) {
+  auto* desktop = dynamic_cast<DesktopMenu*>(submenu.get());
+  assert((submenu == nullptr || desktop != nullptr) && "a menu of another platform");
+  if (submenu && !desktop) return;
+  submenu.release();
+  submenu_.reset(desktop);
+  if (submenu_) submenu_->parent_ = this;
+  shown_.submenu = submenu_ != nullptr;
+  // The entries below appear or vanish: hosts must fetch the layout again.
+  tree_.layoutChanged();
+}
+
+void DesktopMenuItem::setEnabled(bool enabled) {
+  shown_.enabled = enabled;
+  changed();
+}
+
+void DesktopMenuItem::setState(ControlState state) {
+  shown_.state = state;
+  changed();
+}
+
+void DesktopMenuItem::setRepresentedObject(std::optional<std::string_view> object) {
+  if (!object) {
+    represented_.reset();
+  } else if (represented_) {
+    represented_->assign(*object);  // reuses the capacity on every refresh
+  } else {
+    represented_.emplace(*object);
+  }
+}
+
+void DesktopMenuItem::markPublished() {
+  published_ = shown_;
+  queued_ = false;
+}
+
+bool DesktopMenuItem::acceptsClick() const {
+  return !shown_.separator && shown_.enabled && !submenu_ && action_ == MenuAction::Chosen &&
+         target_ != nullptr;
+}
+
+void DesktopMenuItem::choose() {
+  // Last statement: the target may destroy this entry.
+  if (acceptsClick()) target_->chosen(*this);
+}
+
+void DesktopMenuItem::changed() {
+  if (queued_ || shown_ == published_) return;
+  queued_ = true;
+  tree_.propertiesChanged(id_);
+}
+
+}  // namespace nvx::platform

@@ -1,0 +1,98 @@
+#include "IconPixmaps.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nvx::platform {
+namespace {
+
+// One source pixel's share of a destination pixel along one axis.
+struct Share {
+  int source;
+  double weight;
+};
+
+// For each of `to` destination pixels, the source pixels of `from` it covers and how much.
+std::vector<std::vector<Share>> shares(int from, int to) {
+  std::vector<std::vector<Share>> out(static_cast<std::size_t>(to));
+  const double step = static_cast<double>(from) / to;
+  for (int d = 0; d < to; ++d) {
+    const double begin = d * step;
+    const double end = begin + step;
+    for (int s = static_cast<int>(begin); s < from && s < end; ++s) {
+      const double weight = std::min<double>(end, s + 1) - std::max<double>(begin, s);
+      if (weight > 0) out[static_cast<std::size_t>(d)].push_back({s, weight});
+    }
+  }
+  return out;
+}
+
+std::uint32_t channel(std::uint32_t pixel, int shift) {
+  return (pixel >> shift) & 0xFF;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> scaledPixels(const PixelImage& image, int side, int* width,
+                                        int* height) {
+  const int w0 = image.pixelWidth();
+  const int h0 = image.pixelHeight();
+  const double scale = static_cast<double>(side) / std::max(w0, h0);
+  const int w = std::max(1, static_cast<int>(std::lround(w0 * scale)));
+  const int h = std::max(1, static_cast<int>(std::lround(h0 * scale)));
+  const auto columns = shares(w0, w);
+  const auto rows = shares(h0, h);
+  const std::vector<std::uint32_t>& source = image.argb();
+  std::vector<std::uint32_t> out(static_cast<std::size_t>(w) * h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      double a = 0, r = 0, g = 0, b = 0, area = 0;
+      for (const Share& row : rows[static_cast<std::size_t>(y)]) {
+        for (const Share& column : columns[static_cast<std::size_t>(x)]) {
+          const double weight = row.weight * column.weight;
+          const std::uint32_t p = source[static_cast<std::size_t>(row.source) * w0 + column.source];
+          const double alpha = channel(p, 24) * weight;
+          a += alpha;
+          r += channel(p, 16) * alpha;
+          g += channel(p, 8) * alpha;
+          b += channel(p, 0) * alpha;
+          area += weight;
+        }
+      }
+      std::uint32_t pixel = 0;
+      if (a > 0) {
+        const auto round = [](double v) { return static_cast<std::uint32_t>(std::lround(v)); };
+        pixel = round(a / area) << 24 | round(r / a) << 16 | round(g / a) << 8 | round(b / a);
+      }
+      out[static_cast<std::size_t>(y) * w + x] = pixel;
+    }
+  }
+  *width = w;
+  *height = h;
+  return out;
+}
+
+GVariant* iconPixmaps(const PixelImage& image) {
+  GVariantBuilder builder;
+  g_variant_builder_init(&builder, G_VARIANT_TYPE("a(iiay)"));
+  if (image.pixelWidth() <= 0 || image.pixelHeight() <= 0 ||
+      image.argb().size() != static_cast<std::size_t>(image.pixelWidth()) * image.pixelHeight()) {
+    return g_variant_builder_end(&builder);
+  }
+  for (int side : kIconPixmapSizes) {
+    int width = 0;
+    int height = 0;
+    const std::vector<std::uint32_t> pixels = scaledPixels(image, side, &width, &height);
+    std::vector<guint8> bytes;
+    bytes.reserve(pixels.size() * 4);
+    for (std::uint32_t p : pixels) {
+      for (int shift : {24, 16, 8, 0})
+        bytes.push_back(static_cast<guint8>(channel(p, shift)));
+    }
+    GVariant* data = g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, bytes.data(), bytes.size(), 1);
+    g_variant_builder_add(&builder, "(ii@ay)", width, height, data);
+  }
+  return g_variant_builder_end(&builder);
+}
+
+}  // namespace nvx::platform

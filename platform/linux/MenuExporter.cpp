@@ -1,0 +1,148 @@
+#include "MenuExporter.h"
+
+#include <string_view>
+
+#include "DesktopNames.h"
+#include "DesktopMenuItem.h"
+#include "GPtr.h"
+#include "Introspection.h"
+#include "MenuCalls.h"
+
+namespace nvx::platform {
+namespace {
+
+namespace m = dbus::menu;
+
+constexpr GDBusInterfaceVTable vtable(GDBusInterfaceMethodCallFunc call,
+                                      GDBusInterfaceGetPropertyFunc get) {
+  return {call, get, nullptr, {}};
+}
+
+}  // namespace
+
+MenuExporter::MenuExporter(GDBusConnection* connection, MenuTree& tree)
+    : connection_(connection), tree_(tree) {
+  static constexpr GDBusInterfaceVTable kVtable = vtable(onMethodCall, onGetProperty);
+  // A connection that cannot take the object (already exported there) leaves the menu
+  // unexported; the agent runs on.
+  registration_ = g_dbus_connection_register_object(connection_, m::kPath, dbusMenuInterface(),
+                                                    &kVtable, this, nullptr, nullptr);
+  tree_.setOnChange([this] { schedule(); });
+}
+
+MenuExporter::~MenuExporter() {
+  tree_.setOnChange(nullptr);
+  if (idle_) g_source_remove(idle_);
+  if (registration_) g_dbus_connection_unregister_object(connection_, registration_);
+}
+
+void MenuExporter::schedule() {
+  // Idle priority: a burst of updates queued on the main loop is applied whole before
+  // anything is published.
+  if (!idle_) idle_ = g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, onIdle, this, nullptr);
+}
+
+gboolean MenuExporter::onIdle(gpointer self) {
+  auto* exporter = static_cast<MenuExporter*>(self);
+  exporter->idle_ = 0;
+  exporter->flush();
+  return G_SOURCE_REMOVE;
+}
+
+void MenuExporter::flush() {
+  if (!tree_.hasPending()) return;
+  MenuTree::Pending pending = tree_.takePending();
+  if (pending.layout) {
+    // Hosts fetch everything again: what they will know is what the entries show now.
+    tree_.forEachEntry([](DesktopMenuItem& entry) { entry.markPublished(); });
+    ++revision_;
+    emit(m::kLayoutUpdated, g_variant_new("(ui)", revision_, m::kRootId));
+    return;
+  }
+  GVariantBuilder updated;
+  GVariantBuilder removed;
+  g_variant_builder_init(&updated, G_VARIANT_TYPE("a(ia{sv})"));
+  g_variant_builder_init(&removed, G_VARIANT_TYPE("a(ias)"));
+  bool any = false;
+  for (std::int32_t id : pending.entries) {
+    DesktopMenuItem* entry = tree_.find(id);
+    if (!entry) continue;
+    const PropertyChange change = propertyChange(entry->published(), entry->properties());
+    const bool shown = tree_.findShown(id) != nullptr;
+    if (shown && change.updated) {
+      g_variant_builder_add(&updated, "(i@a{sv})", id,
+                            propertiesVariant(entry->properties(), change.updated));
+    }
+    if (shown && change.removed) {
+      g_variant_builder_add(&removed, "(i@as)", id, propertyNames(change.removed));
+    }
+    any = any || (shown && !change.empty());
+    entry->markPublished();
+  }
+  if (!any) {
+    g_variant_builder_clear(&updated);
+    g_variant_builder_clear(&removed);
+    return;
+  }
+  emit(m::kItemsPropertiesUpdated, g_variant_new("(a(ia{sv})a(ias))", &updated, &removed));
+}
+
+void MenuExporter::requestOpen() {
+  flush();
+  setNotice(true);
+  emit(m::kItemActivationRequested, g_variant_new("(iu)", m::kRootId, 0u));
+}
+
+void MenuExporter::endAttention() {
+  setNotice(false);
+}
+
+void MenuExporter::setNotice(bool notice) {
+  if (notice_ == notice) return;
+  notice_ = notice;
+  GVariantBuilder changed;
+  g_variant_builder_init(&changed, G_VARIANT_TYPE_VARDICT);
+  g_variant_builder_add(&changed, "{sv}", m::kStatus,
+                        g_variant_new_string(notice ? m::kStatusNotice : m::kStatusNormal));
+  g_dbus_connection_emit_signal(
+      connection_, nullptr, m::kPath, dbus::kPropertiesInterface, dbus::kPropertiesChanged,
+      g_variant_new("(sa{sv}@as)", m::kInterface, &changed, g_variant_new_strv(nullptr, 0)),
+      nullptr);
+}
+
+void MenuExporter::emit(const char* signal, GVariant* parameters) {
+  // A closed connection refuses the signal; hosts are gone then and nothing is lost.
+  g_dbus_connection_emit_signal(connection_, nullptr, m::kPath, m::kInterface, signal, parameters,
+                                nullptr);
+}
+
+void MenuExporter::onMethodCall(GDBusConnection*, const char*, const char*, const char*,
+                                const char* method, GVariant* parameters,
+                                GDBusMethodInvocation* invocation, gpointer self) {
+  auto* exporter = static_cast<MenuExporter*>(self);
+  exporter->flush();
+  MenuReply reply = answerMenuCall(exporter->tree_, exporter->revision_, method, parameters);
+  if (reply.error) {
+    g_dbus_method_invocation_return_dbus_error(invocation, reply.error, reply.message.c_str());
+    return;
+  }
+  g_dbus_method_invocation_return_value(invocation, reply.parameters.get());
+  // After the reply: the chosen entry's action may rebuild the menu.
+  if (reply.click) clickEntry(exporter->tree_, reply.click);
+}
+
+GVariant* MenuExporter::onGetProperty(GDBusConnection*, const char*, const char*, const char*,
+                                      const char* property, GError** error, gpointer self) {
+  auto* exporter = static_cast<MenuExporter*>(self);
+  const std::string_view name(property);
+  if (name == m::kVersion) return g_variant_new_uint32(m::kVersionNumber);
+  if (name == m::kTextDirection) return g_variant_new_string(m::kLeftToRight);
+  if (name == m::kStatus) {
+    return g_variant_new_string(exporter->notice_ ? m::kStatusNotice : m::kStatusNormal);
+  }
+  if (name == m::kIconThemePath) return g_variant_new_strv(nullptr, 0);
+  g_set_error(error, G_DBUS_ERROR, G_DBUS_ERROR_INVALID_ARGS, "no property %s", property);
+  return nullptr;
+}
+
+}  // namespace nvx::platform

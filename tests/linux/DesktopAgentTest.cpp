@@ -1,0 +1,212 @@
+// The built agent on a private session bus, seen by a tray host that speaks
+// StatusNotifierWatcher and dbusmenu to it, and by its parent on the pipes.
+#include <gio/gio.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/PrivateBus.h"
+
+namespace nvx::test {
+namespace {
+
+using namespace std::chrono_literals;
+using Lines = std::vector<std::string>;
+
+constexpr char kWatcherXml[] = R"(<node><interface name="org.kde.StatusNotifierWatcher">
+  <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
+</interface></node>)";
+constexpr char kMenu[] = "com.canonical.dbusmenu";
+
+// A tray host on its own connection: it owns the watcher's name, records registrations and
+// every signal from the item's two objects.
+struct TrayHost {
+  GObjectPtr<GDBusConnection> bus;
+  std::unique_ptr<GDBusNodeInfo, GFree<g_dbus_node_info_unref>> node{
+      g_dbus_node_info_new_for_xml(kWatcherXml, nullptr)};
+  Lines registered;
+  Lines signalsSeen;
+
+  explicit TrayHost(const std::string& address)
+      : bus(g_dbus_connection_new_for_address_sync(
+            address.c_str(),
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, nullptr)) {
+    static const GDBusInterfaceVTable vtable = {
+        [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant* args,
+           GDBusMethodInvocation* call, gpointer self) {
+          const char* service = nullptr;
+          g_variant_get(args, "(&s)", &service);
+          static_cast<TrayHost*>(self)->registered.push_back(service);
+          g_dbus_method_invocation_return_value(call, nullptr);
+        },
+        nullptr,
+        nullptr,
+        {}};
+    g_dbus_connection_register_object(bus.get(), "/StatusNotifierWatcher", node->interfaces[0],
+                                      &vtable, this, nullptr, nullptr);
+    g_dbus_connection_signal_subscribe(
+        bus.get(), nullptr, nullptr, nullptr, nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+        [](GDBusConnection*, const char*, const char* path, const char*, const char* member,
+           GVariant* args, gpointer self) {
+          if (std::string(path) != "/MenuBar" && std::string(path) != "/StatusNotifierItem") return;
+          const GCharPtr text(g_variant_print(args, TRUE));
+          static_cast<TrayHost*>(self)->signalsSeen.push_back(std::string(member) + " " +
+                                                              text.get());
+        },
+        this, nullptr);
+    call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+         "('org.kde.StatusNotifierWatcher', uint32 4)");
+  }
+
+  // The reply as GLib prints it, or the D-Bus error's name.
+  std::string call(const std::string& to, const char* path, const char* interface,
+                   const char* method, const char* args) {
+    GError* error = nullptr;
+    const GVariantPtr reply(g_dbus_connection_call_sync(
+        bus.get(), to.c_str(), path, interface, method, g_variant_new_parsed(args), nullptr,
+        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error));
+    drain();
+    if (!reply) {
+      const GErrorPtr owned(error);
+      const GCharPtr name(g_dbus_error_get_remote_error(error));
+      return name ? name.get() : error->message;
+    }
+    const GCharPtr text(g_variant_print(reply.get(), TRUE));
+    return text.get();
+  }
+  // Delivers what has arrived so far.
+  void drain() {
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+  }
+  bool waitFor(const auto& done) {
+    return nvx::test::waitFor([&] { return drain(), done(); });
+  }
+};
+
+// A GetLayout reply without its revision number.
+std::string withoutRevision(const std::string& reply) {
+  return reply.substr(reply.find(','));
+}
+
+std::string menuLine(const std::string& title, const std::string& items,
+                     const std::string& iconStyle = "") {
+  return R"({"menu":{"title":")" + title + R"(","tooltip":"Tip","iconStyle":")" + iconStyle +
+         R"(","items":[)" + items + "]}}\n";
+}
+
+const std::string kItems =
+    R"({"id":"a","text":"A_1","detail":"1 due","checked":true},{},)"
+    R"({"id":"b","text":"B","disabled":true},{"id":"s","text":"S","children":[{"id":"c"}]})";
+const std::string kRefreshed =
+    R"({"id":"a","text":"A_1","detail":"2 due"},{},)"
+    R"({"id":"b","text":"B","disabled":true},{"id":"s","text":"S","children":[{"id":"c"}]})";
+
+class DesktopAgentTest : public testing::Test {
+ protected:
+  PrivateBus bus;
+  std::string address = bus.address();
+  std::unique_ptr<TrayHost> host = std::make_unique<TrayHost>(address);
+  ChildProcess agent{options({{"DBUS_SESSION_BUS_ADDRESS", address}, {"NVX_DUMP_MENU", "1"}})};
+  std::string item = "org.kde.StatusNotifierItem-" + std::to_string(agent.pid()) + "-1";
+
+  static ChildProcess::Options options(std::map<std::string, std::string> env) {
+    return {.argv = {NVX_MENUBAR_PATH},
+            .env = std::move(env),
+            .unsetEnv = {"NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD", "XDG_RUNTIME_DIR"}};
+  }
+  // Sends a menu and waits until the agent has applied it (its dump has come).
+  Lines apply(const std::string& title, const std::string& items, std::size_t entries = 4,
+              const std::string& iconStyle = "") {
+    agent.write(menuLine(title, items, iconStyle));
+    return agent.readLines(ChildProcess::kStderr, entries + 1, 10s);
+  }
+  std::string menuCall(const char* method, const char* args) {
+    return host->call(item, "/MenuBar", kMenu, method, args);
+  }
+};
+
+TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWithANewHost) {
+  ASSERT_TRUE(host->waitFor([&] { return !host->registered.empty(); }));
+  EXPECT_EQ(host->registered, Lines{item});
+  const Lines dump = apply("2", kItems);
+  EXPECT_EQ(dump, (Lines{"bar: [orvel] 2", "(NO ICON) [x] A_1  |  1 due", "---", "(NO ICON) B",
+                         "(NO ICON) S"}));
+  // The same input without a desktop dumps the same text.
+  ChildProcess headless(options({{"NVX_DUMP_MENU", "1"}}));
+  headless.write(menuLine("2", kItems));
+  EXPECT_EQ(headless.readLines(ChildProcess::kStderr, 5, 10s), dump);
+
+  const std::string props =
+      host->call(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "GetAll",
+                 "('org.kde.StatusNotifierItem',)");
+  for (const char* expected :
+       {"'Id': <'nvx-menubar'>", "'Category': <'ApplicationStatus'>", "'Status': <'Active'>",
+        "'Title': <'Norvane 2'>", "'IconName': <'orvel'>", "'ItemIsMenu': <true>",
+        "'Menu': <objectpath '/MenuBar'>", "'XAyatanaLabel': <'2'>", "<[(16, 16, [byte 0x"}) {
+    EXPECT_NE(props.find(expected), std::string::npos) << expected;
+  }
+  EXPECT_EQ(withoutRevision(menuCall("GetLayout", "(0, -1, @as [])")),
+            ", (0, {'children-display': <'submenu'>}, [<(1, {'label': <'A__1\\t1 due'>, "
+            "'toggle-type': <'checkmark'>, 'toggle-state': <1>}, @av [])>, "
+            "<(2, {'type': <'separator'>}, @av [])>, "
+            "<(3, {'label': <'B'>, 'enabled': <false>}, @av [])>, <(4, {'label': <'S'>, "
+            "'children-display': <'submenu'>}, [<(5, @a{sv} {}, @av [])>])>]))");
+  for (const char* id : {"3", "4", "2", "1", "5"}) {
+    menuCall("Event", (std::string("(") + id + ", 'clicked', <0>, uint32 0)").c_str());
+  }
+  EXPECT_EQ(agent.readLines(ChildProcess::kStdout, 2, 10s), (Lines{"a", "c"}));
+
+  // A tray host that restarts gets the item again.
+  host.reset();
+  host = std::make_unique<TrayHost>(address);
+  ASSERT_TRUE(host->waitFor([&] { return host->registered == Lines{item}; }));
+}
+
+TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpdate) {
+  apply("2", kItems);
+  const std::string layout = menuCall("GetLayout", "(0, 0, @as [])");
+  const std::uint32_t revision = std::stoul(layout.substr(8));
+  host->signalsSeen.clear();
+
+  apply("2", kRefreshed);
+  menuCall("AboutToShow", "(0,)");  // publishes what is pending before it answers
+  const Lines refreshed = {
+      "ItemsPropertiesUpdated ([(1, {'label': <'A__1\\t2 due'>})], "
+      "[(1, ['toggle-type', 'toggle-state'])])"};
+  EXPECT_EQ(host->signalsSeen, refreshed);
+
+  // The same again, with the icon as a new copy of the same picture: nothing to send.
+  apply("2", kRefreshed, 4, "black");
+  menuCall("AboutToShow", "(0,)");
+  EXPECT_EQ(host->signalsSeen, refreshed);
+
+  apply("3", R"({"id":"a","text":"A"})", 1);
+  menuCall("AboutToShow", "(0,)");
+  Lines rebuilt = refreshed;
+  rebuilt.insert(rebuilt.end(), {"NewTitle ()", "XAyatanaNewLabel ('3', '3')",
+                                 "LayoutUpdated (uint32 " + std::to_string(revision + 1) + ", 0)"});
+  EXPECT_EQ(host->signalsSeen, rebuilt);
+}
+
+TEST_F(DesktopAgentTest, BadCallsGetErrorsAndChooseNothing) {
+  apply("2", kItems);
+  apply("2", R"({"id":"x"},{"id":"y"})", 2);  // a rebuild: ids 1 to 5 are gone
+  for (const auto& [method, args] : {std::pair{"GetLayout", "('0',)"},
+                                     {"Event", "(6, 'clicked')"},
+                                     {"GetLayout", "(0, -7, @as [])"},
+                                     {"Event", "(1, 'clicked', <0>, uint32 0)"}}) {
+    EXPECT_EQ(menuCall(method, args), "org.freedesktop.DBus.Error.InvalidArgs") << args;
+  }
+  EXPECT_EQ(withoutRevision(menuCall("GetLayout", "(0, -1, ['label'])")),
+            ", (0, @a{sv} {}, [<(6, @a{sv} {}, @av [])>, <(7, @a{sv} {}, @av [])>]))");
+  EXPECT_EQ(agent.readAll(ChildProcess::kStdout, 200ms), "");
+}
+
+}  // namespace
+}  // namespace nvx::test

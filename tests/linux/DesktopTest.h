@@ -1,0 +1,42 @@
+#pragma once
+
+#include "support/PrivateBus.h"
+
+namespace nvx::test {
+
+// Runs the default main context until `done` holds or `ms` have passed; true once it held.
+template <class Done>
+bool spinUntil(Done&& done, int ms = 5000) {
+  const gint64 end = g_get_monotonic_time() + gint64{ms} * 1000;
+  while (!done()) {
+    if (g_get_monotonic_time() > end) return false;
+    if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(1000);
+  }
+  return true;
+}
+
+// Dispatches what the default main context has ready. A peer's messages are handed to the
+// context in the order they came, so after a synchronous round trip to that peer everything it
+// sent before is dispatched here: "nothing happened" needs no waiting.
+inline void drain() {
+  if (g_main_context_iteration(nullptr, FALSE)) drain();
+}
+
+// Another connection sends a signal straight to the test's connection, makes a round trip to
+// it, and the signal is dispatched. Takes a floating `args`.
+inline void forge(const PrivateBus& bus, const char* path, const char* interface, const char* name,
+                  GVariant* args) {
+  const GObjectPtr<GDBusConnection> other(g_dbus_connection_new_for_address_sync(
+      bus.address().c_str(),
+      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+      nullptr, nullptr, nullptr));
+  const char* us = g_dbus_connection_get_unique_name(bus.connection());
+  g_dbus_connection_emit_signal(other.get(), us, path, interface, name, args, nullptr);
+  const GVariantPtr pong(g_dbus_connection_call_sync(
+      other.get(), us, "/", "org.freedesktop.DBus.Peer", "Ping", nullptr, nullptr,
+      G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr));
+  drain();
+}
+
+}  // namespace nvx::test

@@ -1,0 +1,110 @@
+// The hot keys on an Xvfb of their own driven by xdotool, and through a fake desktop portal
+// on a private bus.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "DesktopTest.h"
+#include "platform/linux/DesktopNames.h"
+#include "platform/linux/PortalHotKeys.h"
+#include "platform/linux/X11HotKeys.h"
+
+namespace nvx::test {
+namespace {
+
+using namespace platform;
+
+// What the core registers: the L position with control and option.
+constexpr std::uint32_t kKeyL = 37;
+constexpr std::uint32_t kControlOption = 0x1800;
+constexpr HotKeyId kId{0x4E565843, 1};
+
+// An X server of its own on a free display number. It does not reset when its last client
+// leaves, which would also undo a changed keymap.
+struct Xvfb {
+  GObjectPtr<GSubprocess> server{g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE, nullptr, "Xvfb",
+                                                  "-displayfd", "1", "-nolisten", "tcp", "-noreset",
+                                                  nullptr)};
+  GObjectPtr<GDataInputStream> out{
+      g_data_input_stream_new(g_subprocess_get_stdout_pipe(server.get()))};
+  GCharPtr number{g_data_input_stream_read_line(out.get(), nullptr, nullptr, nullptr)};
+  std::string display = std::string(":") + (number ? number.get() : "");
+
+  ~Xvfb() { stop(); }
+  void stop() {
+    g_subprocess_force_exit(server.get());
+    g_subprocess_wait(server.get(), nullptr, nullptr);
+  }
+};
+
+TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyIsRefused) {
+  Xvfb x;
+  // xdotool's commands with key names, or Xvfb's keycodes: 46 at L's position, 57 at N's. Before
+  // the last two rows l and n change places, as in a layout with another letter at L.
+  const std::pair<std::string, int> rows[] = {
+      {"key ctrl+alt+l", 1},
+      {"key ctrl+alt+l ctrl+alt+l ctrl+alt+l", 3},
+      {"keydown ctrl+alt+l sleep 1 keyup ctrl+alt+l", 1},  // held until it repeats
+      {"key ctrl+shift+l", 0},
+      {"key ctrl+alt+shift+l", 0},
+      {"key Num_Lock ctrl+alt+l Num_Lock", 1},
+      {"key Caps_Lock ctrl+alt+l Caps_Lock", 1},
+      {"key ctrl+alt+46", 1},
+      {"key ctrl+alt+57", 0}};
+  for (const auto& [keys, expected] : rows) {
+    if (keys == "key ctrl+alt+46") {
+      const std::unique_ptr<Display, GFree<XCloseDisplay>> d(XOpenDisplay(x.display.c_str()));
+      KeySym atL[] = {XK_n, XK_N}, atN[] = {XK_l, XK_L};
+      XChangeKeyboardMapping(d.get(), 46, 2, atL, 1);
+      XChangeKeyboardMapping(d.get(), 57, 2, atN, 1);
+    }
+    X11HotKeys hotKeys(x.display.c_str());
+    int presses = 0;
+    hotKeys.installHandler([&] { ++presses; });
+    const auto registration = hotKeys.registerHotKey(kKeyL, kControlOption, kId);
+    ASSERT_TRUE(registration);
+    ChildProcess({.argv = {"sh", "-c", "xdotool " + keys}, .env = {{"DISPLAY", x.display}}})
+        .finish();
+    // The server sent our events before it answered xdotool's last request: once the
+    // connection is drained, every press has been seen.
+    spinUntil([&] { return presses >= expected; });
+    drain();
+    EXPECT_EQ(presses, expected) << keys;
+  }
+  // Another client holds the key; then the server goes away, which the process survives.
+  X11HotKeys first(x.display.c_str()), second(x.display.c_str());
+  const auto held = first.registerHotKey(kKeyL, kControlOption, kId);
+  EXPECT_TRUE(held);
+  EXPECT_FALSE(second.registerHotKey(kKeyL, kControlOption, kId));
+  x.stop();
+  EXPECT_FALSE(second.registerHotKey(kKeyL, kControlOption, kId));
+}
+
+TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivations) {
+  PrivateBus bus;
+  const auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, desktop::kPortalName);
+  PortalHotKeys keys(bus.connection());
+  int presses = 0;
+  keys.installHandler([&] { ++presses; });
+  const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
+  const gchar* bound = "";  // "<session path> <shortcuts>", once bound and pressed
+  GVariantPtr reply;
+  ASSERT_TRUE(spinUntil([&] {
+    reply = bus.call(desktop::kPortalName, desktop::kPortalPath, "org.nvx.FakePortal", "Press",
+                     nullptr, "(s)");
+    if (reply) g_variant_get(reply.get(), "(&s)", &bound);
+    return *bound != '\0';
+  }));
+  const std::string session(bound, std::strchr(bound, ' '));
+  EXPECT_STREQ(bound + session.size(),
+               " [('NVXC-1', {'description': <'Norvane hot key'>, "
+               "'preferred_trigger': <'CTRL+ALT+l'>})]");
+  EXPECT_TRUE(spinUntil([&] { return presses == 1; }));
+  forge(bus, desktop::kPortalPath, desktop::kGlobalShortcutsInterface, desktop::kActivated,
+        g_variant_new_parsed("(%o, 'NVXC-1', @t 0, @a{sv} {})", session.c_str()));
+  EXPECT_EQ(presses, 1);
+}
+
+}  // namespace
+}  // namespace nvx::test

@@ -1,0 +1,100 @@
+// FreedesktopNotifications against python-dbusmock's notification server on a private bus.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <tuple>
+
+#include "DesktopTest.h"
+#include "platform/linux/DesktopNames.h"
+#include "platform/linux/FreedesktopNotifications.h"
+
+namespace nvx::test {
+namespace {
+
+using namespace desktop;
+
+class NotificationsTest : public ::testing::Test, public platform::NotificationDelegate {
+ protected:
+  unsigned willPresentNotification() override { return 0; }
+  void didReceiveNotificationResponse(std::function<void()> completion) override {
+    ++responses_;
+    completion();
+  }
+
+  // Asks and posts as the core does; returns the answer once every reply was handled.
+  std::optional<bool> post(const std::string& body) {
+    std::optional<bool> granted;
+    center_.requestAuthorization(6, [&](bool ok) {
+      if (ok) center_.add({"id", "Title", body, true});
+      granted = ok;
+    });
+    spinUntil([&] { return granted.has_value(); });
+    mock("GetCalls", nullptr);
+    return granted;
+  }
+
+  // Calls the server's mock interface, then dispatches what the server sent before its reply.
+  // Takes a floating `args`.
+  std::string mock(const char* method, GVariant* args) {
+    const GVariantPtr reply = bus_.call(kNotificationsName, kNotificationsPath,
+                                        "org.freedesktop.DBus.Mock", method, args);
+    drain();
+    return reply ? GCharPtr(g_variant_print(reply.get(), FALSE)).get() : "";
+  }
+
+  PrivateBus bus_;
+  platform::FreedesktopNotifications center_{bus_.connection(), "orvel"};
+  std::unique_ptr<ChildProcess> server_ = bus_.startPeer(
+      {kPython, "-m", "dbusmock", "--system", "-t", "notification_daemon"}, kNotificationsName);
+  int responses_ = 0;
+};
+
+TEST_F(NotificationsTest, SendsTheNoteAsPlainTextWithTheDefaultActionAndSound) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"ret = ['body', 'body-markup']", "a &lt; b &amp; c"},  // capabilities, body sent
+      {"ret = ['body']", "a < b & c"}};
+  for (const auto& [capabilities, sent] : rows) {
+    mock("AddMethod", g_variant_new("(sssss)", kNotificationsInterface, kGetCapabilities, "", "as",
+                                    capabilities));
+    ASSERT_EQ(post("a < b & c"), true);
+    const std::string calls = mock("GetMethodCalls", g_variant_new("(s)", kNotify));
+    EXPECT_EQ(calls.substr(calls.rfind("[<'Norvane'>")),
+              std::string("[<'Norvane'>, <uint32 0>, <'orvel'>, <'Title'>, <'") + sent +
+                  "'>, <['default', 'Open']>, <{'sound-name': <'message-new-instant'>}>, "
+                  "<-1>])],)");
+  }
+  server_.reset();
+  EXPECT_EQ(post("body"), false);  // without a server
+}
+
+TEST_F(NotificationsTest, OnlyTheServersActionOnOneOfOurOpenNotesIsAResponse) {
+  center_.setDelegate(this);
+  // Sent by another connection straight to us, on our note (else another program's), after
+  // the server closed the note, and the responses it gives.
+  const std::tuple<const char*, bool, bool, bool, int> rows[] = {
+      {"ServerOnOurNote", false, true, false, 1},
+      {"ServerOnAnotherProgramsNote", false, false, false, 0},
+      {"ServerOnOurClosedNote", false, true, true, 0},
+      {"ForgedByAnotherConnection", true, true, false, 0}};
+  for (guint32 id = 1; const auto& [name, forged, ours, closedBefore, responses] : rows) {
+    ASSERT_EQ(post("body"), true);
+    const int before = responses_;
+    const guint32 target = ours ? id : 99;  // the server numbers notes from 1
+    if (closedBefore)
+      mock("EmitSignal", g_variant_new_parsed("(%s, %s, 'uu', [<%u>, <%u>])",
+                                              kNotificationsInterface, kNotificationClosed, id, 2));
+    if (forged) {
+      forge(bus_, kNotificationsPath, kNotificationsInterface, kActionInvoked,
+            g_variant_new("(us)", target, kDefaultAction));
+    } else {
+      mock("EmitSignal",
+           g_variant_new_parsed("(%s, %s, 'us', [<%u>, <%s>])", kNotificationsInterface,
+                                kActionInvoked, target, kDefaultAction));
+    }
+    EXPECT_EQ(responses_ - before, responses) << name;
+    ++id;
+  }
+}
+
+}  // namespace
+}  // namespace nvx::test

@@ -121,7 +121,6 @@ ChildProcess::ChildProcess(Options options) {
   if (!proc_) throw std::runtime_error("cannot start " + options.argv.at(0));
   const gchar* id = g_subprocess_get_identifier(proc_.get());  // null once it ended
   pid_ = id ? static_cast<pid_t>(std::atoi(id)) : 0;
-  if (options.closeStdin) closeStdin();
 }
 
 ChildProcess::~ChildProcess() {

@@ -69,7 +69,6 @@ class ChildProcess {
     std::vector<std::string> argv{};
     Env env{};                               // set on top of the test's environment
     std::vector<std::string> unsetEnv{};     // removed from it
-    bool closeStdin = false;                 // start with standard input at its end
     int stdinFd = -1;                        // standard input is a copy of this instead of a pipe
     bool capture = true;                     // pipes on standard output and error; else /dev/null
     std::vector<std::pair<int, int>> fds{};  // {descriptor here, number in the child}: a copy

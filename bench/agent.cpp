@@ -33,6 +33,7 @@
 #include <thread>
 #include <vector>
 
+#include "Proc.h"
 #include "StatusMenu/StatusMenu.h"
 #include "StatusMenu/Style.h"
 #include "StatusMenu/TabStop.h"
@@ -50,6 +51,9 @@ using Clock = std::chrono::steady_clock;
 using nvx::bench::kCycle;
 using nvx::bench::kEntries;
 using nvx::bench::Kind;
+using nvx::bench::procDir;
+using nvx::bench::procField;
+using nvx::bench::voluntarySwitches;
 using nvx::bench::Workload;
 using nvx::test::ChildProcess;
 
@@ -100,36 +104,10 @@ ChildProcess::Options agent(bool dump, int controlFd = -1) {
   return options;
 }
 
-// A number from a /proc status file ("VmRSS:  1234 kB" gives 1234); -1 when it is absent.
-long statusField(const std::filesystem::path& file, std::string_view name) {
-  std::ifstream in(file);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.starts_with(name) && line.size() > name.size() && line[name.size()] == ':') {
-      return std::stol(line.substr(name.size() + 1));
-    }
-  }
-  return -1;
-}
-
-std::filesystem::path procDir(pid_t pid) {
-  return std::filesystem::path("/proc") / std::to_string(pid);
-}
-
-// Voluntary context switches of every thread of `pid`, summed; 0 when it has gone.
-long voluntarySwitches(pid_t pid) {
-  long sum = 0;
-  std::error_code error;
-  for (const auto& task : std::filesystem::directory_iterator(procDir(pid) / "task", error)) {
-    sum += std::max(0L, statusField(task.path() / "status", "voluntary_ctxt_switches"));
-  }
-  return sum;
-}
-
 // Waits until the agent has finished launching: its reader thread exists, and a moment more.
 bool awaitLaunch(pid_t pid) {
   const auto deadline = Clock::now() + kTimeout;
-  while (statusField(procDir(pid) / "status", "Threads") < 2) {
+  while (procField(procDir(pid) / "status", "Threads") < 2) {
     if (Clock::now() > deadline) return false;
     std::this_thread::sleep_for(1ms);
   }
@@ -330,12 +308,12 @@ Memory memory(const Workload& w) {
   });
   Memory m;
   const auto status = procDir(child.pid()) / "status";
-  if (dumps.await(kEarlyUpdates)) m.early = statusField(status, "VmRSS");
+  if (dumps.await(kEarlyUpdates)) m.early = procField(status, "VmRSS");
   const auto start = Clock::now();
   go.set_value();
   if (dumps.await(kLateUpdates)) {
     m.seconds = since(start);
-    m.late = statusField(status, "VmRSS");
+    m.late = procField(status, "VmRSS");
   }
   writer.join();
   child.closeStdin();
@@ -362,12 +340,12 @@ Burst burst(const Workload& w) {
   });
   Burst b;
   const auto status = procDir(child.pid()) / "status";
-  if (dumps.await(kEarlyUpdates)) b.before = statusField(status, "VmRSS");
+  if (dumps.await(kEarlyUpdates)) b.before = procField(status, "VmRSS");
   go.set_value();
   if (dumps.await(kEarlyUpdates + kBurst)) {
     std::this_thread::sleep_for(kSettle);
-    b.after = statusField(status, "VmRSS");
-    b.peak = statusField(status, "VmHWM");
+    b.after = procField(status, "VmRSS");
+    b.peak = procField(status, "VmHWM");
   }
   writer.join();
   child.closeStdin();
@@ -388,10 +366,8 @@ ThreadCpu threadCpu(pid_t pid) {
   ThreadCpu cpu;
   std::error_code error;
   for (const auto& task : std::filesystem::directory_iterator(procDir(pid) / "task", error)) {
-    std::ifstream in(task.path() / "schedstat");
-    double ns = 0;
-    in >> ns;
-    (task.path().filename() == std::to_string(pid) ? cpu.main : cpu.others) += ns / 1e3;
+    const double us = nvx::bench::taskCpuMicroseconds(task.path());
+    (task.path().filename() == std::to_string(pid) ? cpu.main : cpu.others) += us;
   }
   return cpu;
 }

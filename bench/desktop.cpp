@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "Proc.h"
 #include "Workload.h"
 #include "platform/linux/GPtr.h"
 
@@ -35,6 +36,9 @@ using nvx::GCharPtr;
 using nvx::GObjectPtr;
 using nvx::GVariantPtr;
 using nvx::bench::Kind;
+using nvx::bench::procDir;
+using nvx::bench::procField;
+using nvx::bench::voluntarySwitches;
 using nvx::bench::Workload;
 
 constexpr const char* kWatcherName = "org.kde.StatusNotifierWatcher";
@@ -283,22 +287,6 @@ class Agent {
   GOutputStream* in_ = nullptr;  // owned by process_
 };
 
-std::filesystem::path procDir(pid_t pid) {
-  return std::filesystem::path("/proc") / std::to_string(pid);
-}
-
-// A number after `name:` in a /proc file ("VmRSS:  1234 kB" gives 1234); -1 when absent.
-long procField(const std::filesystem::path& file, std::string_view name) {
-  std::ifstream in(file);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.starts_with(name) && line.size() > name.size() && line[name.size()] == ':') {
-      return std::stol(line.substr(name.size() + 1));
-    }
-  }
-  return -1;
-}
-
 // CPU microseconds (schedstat) of the threads of `pid` by role: the main thread, the reader,
 // GDBus's worker and GLib's own.
 struct Cpu {
@@ -313,16 +301,14 @@ Cpu cpuMicroseconds(pid_t pid) {
   Cpu cpu;
   std::error_code error;
   for (const auto& task : std::filesystem::directory_iterator(procDir(pid) / "task", error)) {
-    std::ifstream in(task.path() / "schedstat");
-    double ns = 0;
-    in >> ns;
+    const double us = nvx::bench::taskCpuMicroseconds(task.path());
     std::string name;
     std::getline(std::ifstream(task.path() / "comm"), name);
     double& slot = task.path().filename() == std::to_string(pid) ? cpu.main
                    : name == "gdbus"                             ? cpu.gdbus
                    : name == "gmain"                             ? cpu.glib
                                                                  : cpu.reader;
-    slot += ns / 1e3;
+    slot += us;
   }
   return cpu;
 }
@@ -330,15 +316,6 @@ Cpu cpuMicroseconds(pid_t pid) {
 void printCpu(const Cpu& cpu, double per) {
   std::printf("    main %.1f, reader %.1f, GDBus worker %.1f, GLib worker %.1f\n", cpu.main / per,
               cpu.reader / per, cpu.gdbus / per, cpu.glib / per);
-}
-
-long voluntarySwitches(pid_t pid) {
-  long sum = 0;
-  std::error_code error;
-  for (const auto& task : std::filesystem::directory_iterator(procDir(pid) / "task", error)) {
-    sum += std::max(0L, procField(task.path() / "status", "voluntary_ctxt_switches"));
-  }
-  return sum;
 }
 
 double median(std::vector<double> values) {

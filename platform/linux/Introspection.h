@@ -9,4 +9,10 @@ namespace nvx::platform {
 GDBusInterfaceInfo* statusNotifierItemInterface();
 GDBusInterfaceInfo* dbusMenuInterface();
 
+// The handlers of an exported object: method calls and property reads (nothing is writable).
+constexpr GDBusInterfaceVTable exportVtable(GDBusInterfaceMethodCallFunc call,
+                                            GDBusInterfaceGetPropertyFunc get) {
+  return {call, get, nullptr, {}};
+}
+
 }  // namespace nvx::platform

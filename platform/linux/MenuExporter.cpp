@@ -13,16 +13,11 @@ namespace {
 
 namespace m = dbus::menu;
 
-constexpr GDBusInterfaceVTable vtable(GDBusInterfaceMethodCallFunc call,
-                                      GDBusInterfaceGetPropertyFunc get) {
-  return {call, get, nullptr, {}};
-}
-
 }  // namespace
 
 MenuExporter::MenuExporter(GDBusConnection* connection, MenuTree& tree)
     : connection_(connection), tree_(tree) {
-  static constexpr GDBusInterfaceVTable kVtable = vtable(onMethodCall, onGetProperty);
+  static constexpr GDBusInterfaceVTable kVtable = exportVtable(onMethodCall, onGetProperty);
   // A connection that cannot take the object (already exported there) leaves the menu
   // unexported; the agent runs on.
   registration_ = g_dbus_connection_register_object(connection_, m::kPath, dbusMenuInterface(),

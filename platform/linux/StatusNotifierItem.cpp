@@ -14,11 +14,6 @@ namespace {
 
 namespace s = dbus::sni;
 
-constexpr GDBusInterfaceVTable vtable(GDBusInterfaceMethodCallFunc call,
-                                      GDBusInterfaceGetPropertyFunc get) {
-  return {call, get, nullptr, {}};
-}
-
 // True when the bus made this connection the primary owner of `name`.
 bool requestName(GDBusConnection* connection, const std::string& name) {
   const GVariantPtr reply(g_dbus_connection_call_sync(
@@ -52,7 +47,7 @@ std::pair<std::string, std::string> iconFile(const PixelImage* image) {
 StatusNotifierItem::StatusNotifierItem(GDBusConnection* connection, int number)
     : connection_(connection),
       pixmaps_(g_variant_ref_sink(g_variant_new_array(G_VARIANT_TYPE("(iiay)"), nullptr, 0))) {
-  static constexpr GDBusInterfaceVTable kVtable = vtable(onMethodCall, onGetProperty);
+  static constexpr GDBusInterfaceVTable kVtable = exportVtable(onMethodCall, onGetProperty);
   // 1. The object first, so that a host reacting to the registration finds it.
   registration_ = g_dbus_connection_register_object(
       connection_, s::kItemPath, statusNotifierItemInterface(), &kVtable, this, nullptr, nullptr);

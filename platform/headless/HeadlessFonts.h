@@ -28,9 +28,6 @@ class HeadlessFonts final : public Fonts {
   // UTF-16 length of `text` times the advance of `role`.
   double width(std::string_view text, FontRole role) const override;
 
-  // Changes the metrics, as when the user changes the system's text size.
-  void setMetrics(Metrics metrics) { metrics_ = metrics; }
-
  private:
   Metrics metrics_;
 };

@@ -24,7 +24,6 @@ class HeadlessHotKeys final : public HotKeys {
 
   // The registrations the system accepted or refused, in order.
   const std::vector<Registration>& registrations() const { return registrations_; }
-  std::size_t handlerCount() const { return handlers_.size(); }
 
   // A press of the key: every installed handler runs, once a registration was accepted.
   void press();

@@ -31,7 +31,6 @@ class HeadlessImage final : public Image {
 
   // The resource or symbol name.
   const std::string& name() const { return name_; }
-  Kind kind() const { return kind_; }
 
   // The point size of the configuration, when one was applied.
   std::optional<double> symbolPointSize() const { return pointSize_; }

@@ -28,9 +28,6 @@ class HeadlessMenu final : public Menu {
   bool autoenablesItems() const { return autoenables_; }
   HeadlessMenuItem& headlessItem(std::size_t index) const { return *items_.at(index); }
 
-  // The entry whose submenu this is; null for a top-level menu.
-  HeadlessMenuItem* parentItem() const { return parentItem_; }
-
   // The menu at the top of this one's chain of parents (itself when it has no parent).
   HeadlessMenu& root();
 

@@ -9,9 +9,7 @@ void HeadlessNotificationCenter::requestAuthorization(unsigned options,
 }
 
 void HeadlessNotificationCenter::add(NotificationRequest request) {
-  ++posted_;
   if (observer_) observer_->notificationPosted(request);
-  last_ = std::move(request);
 }
 
 bool HeadlessNotificationCenter::click() {

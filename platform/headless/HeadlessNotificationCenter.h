@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <optional>
 
 #include "HeadlessObserver.h"
@@ -9,8 +8,8 @@
 namespace nvx::platform {
 
 // The notification centre in memory: authorization is granted or refused as configured and
-// answered at once on the calling thread. It keeps the latest request, not a history, so that
-// an agent running for weeks without a desktop does not grow.
+// answered at once on the calling thread. A request added goes to the observer and is not
+// kept, so that an agent running for weeks without a desktop does not grow.
 class HeadlessNotificationCenter final : public NotificationCenter {
  public:
   explicit HeadlessNotificationCenter(bool grants = true) : grants_(grants) {}
@@ -22,9 +21,6 @@ class HeadlessNotificationCenter final : public NotificationCenter {
   NotificationDelegate* delegate() const { return delegate_; }
   // The options of the latest authorization request.
   std::optional<unsigned> lastAuthorizationOptions() const { return authorization_; }
-  // The latest request added, and how many were.
-  const std::optional<NotificationRequest>& lastPosted() const { return last_; }
-  std::size_t postedCount() const { return posted_; }
 
   void setObserver(HeadlessObserver* observer) { observer_ = observer; }
 
@@ -37,8 +33,6 @@ class HeadlessNotificationCenter final : public NotificationCenter {
   NotificationDelegate* delegate_ = nullptr;
   HeadlessObserver* observer_ = nullptr;
   std::optional<unsigned> authorization_;
-  std::optional<NotificationRequest> last_;
-  std::size_t posted_ = 0;
 };
 
 }  // namespace nvx::platform

@@ -22,8 +22,6 @@ class HeadlessStatusBar final : public StatusBar {
   // Items not yet destroyed, removed ones included.
   const std::vector<HeadlessStatusItem*>& items() const { return items_; }
 
-  void setItemsHaveButton(bool itemsHaveButton) { itemsHaveButton_ = itemsHaveButton; }
-
  private:
   friend class HeadlessStatusItem;
   void forget(HeadlessStatusItem* item);

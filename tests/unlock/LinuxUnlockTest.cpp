@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -66,8 +67,11 @@ class LinuxUnlockTest : public ::testing::Test {
     return found;
   }
 
+  // With GLib's debug output on, which must reach neither stream.
   Outcome run(const std::vector<std::string>& args) {
-    return ChildProcess(unlockCommand(bus_, args)).finish();
+    auto options = unlockCommand(bus_, args);
+    options.env.insert({{"G_DBUS_DEBUG", "all"}, {"G_MESSAGES_DEBUG", "all"}});
+    return ChildProcess(options).finish();
   }
 
   // Starts nvx-unlock and waits until its check has reached the (hanging) authority.
@@ -94,14 +98,11 @@ struct AuthorityCase : Row {
 const AuthorityCase kAuthorityCases[] = {
     {"Granted", true, nullptr, nullptr, kOk},
     {"Refused", false, nullptr, nullptr, kFail},
-    {"DialogDismissed", true, "(bba{ss})", "ret = (False, False, {'polkit.dismissed': 'true'})",
-     kFail},
     {"ChallengeWithoutAgent", true, "(bba{ss})", "ret = (False, True, {})", kFail},
     {"AuthorizedYetChallenged", true, "(bba{ss})", "ret = (True, True, {})", kFail},
     {"Error", true, "(bba{ss})",
      "raise dbus.exceptions.DBusException('no', name='org.freedesktop.PolicyKit1.Error.Failed')",
      kFail},
-    {"ReplyOfAnotherType", true, "s", "ret = 'yes'", kFail},
     {"ReplyMissingDetails", true, "(bb)", "ret = (True, False)", kFail},
 };
 
@@ -155,14 +156,13 @@ TEST(LinuxUnlock, WithoutASystemBusFailsAndChecksNo) {
 
 struct SensorCase : Row {
   const char* fprintd;  // peer parameters; nullptr: no fprintd on the bus
-  std::vector<std::string> args;
   Outcome expected;
 };
 
 const SensorCase kSensorCases[] = {
-    {"EnrolledFingerIsYes", kEnrolledFinger, {"check"}, kYes},
-    {"NoFprintdIsNo", nullptr, {"check"}, kNo},
-    {"NoEnrolledPrintsIsNo", R"({"device": true})", {"check"}, kNo},
+    {"EnrolledFingerIsYes", kEnrolledFinger, kYes},
+    {"NoFprintdIsNo", nullptr, kNo},
+    {"NoEnrolledPrintsIsNo", R"({"device": true})", kNo},
 };
 
 class SensorTest : public LinuxUnlockTest, public ::testing::WithParamInterface<SensorCase> {};
@@ -171,7 +171,7 @@ TEST_P(SensorTest, CheckAnswersFromFprintd) {
   const SensorCase& c = GetParam();
   startPolkit(true);
   if (c.fprintd) startFprintdPeer(c.fprintd);
-  EXPECT_EQ(run(c.args), c.expected);
+  EXPECT_EQ(run({"check"}), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SensorTest, ::testing::ValuesIn(kSensorCases), rowName);
@@ -184,26 +184,14 @@ TEST_F(LinuxUnlockTest, AsksForItselfInteractivelyWithoutDetails) {
 
   const auto calls = checks();
   ASSERT_EQ(calls.size(), 1u);
-  std::string printed = GCharPtr(g_variant_print(calls[0].get(), FALSE)).get();
-  // The start time differs per run: a number, then the whole call compares exactly.
-  const std::string startTime = "'start-time': <uint64 ";
-  const auto at = printed.find(startTime);
-  ASSERT_NE(at, std::string::npos) << printed;
-  const auto from = at + startTime.size();
-  const auto to = printed.find('>', from);
-  EXPECT_GT(std::stoull(printed.substr(from, to - from)), 0u) << printed;
-  printed.replace(from, to - from, "T");
+  // The start time differs per run: a positive number, then the whole call compares exactly.
+  const std::string printed =
+      std::regex_replace(GCharPtr(g_variant_print(calls[0].get(), FALSE)).get(),
+                         std::regex("'start-time': <uint64 [1-9][0-9]*>"), "'start-time': T");
   // Subject, action, details (none: the prompt is not sent), AllowUserInteraction, cancellation.
-  EXPECT_EQ(printed, "[<('unix-process', {'pid': <uint32 " + pid + ">, " + startTime + "T>, " +
+  EXPECT_EQ(printed, "[<('unix-process', {'pid': <uint32 " + pid + ">, 'start-time': T, " +
                          "'uid': <" + std::to_string(getuid()) + ">})>, " +
                          "<'org.norvane.unlock'>, <@a{ss} {}>, <uint32 1>, <'nvx-unlock'>]");
-}
-
-TEST_F(LinuxUnlockTest, GlibDebugOutputReachesNeitherStream) {
-  startPolkit(true);
-  auto options = unlockCommand(bus_, {});
-  options.env.insert({{"G_DBUS_DEBUG", "all"}, {"G_MESSAGES_DEBUG", "all"}});
-  EXPECT_EQ(ChildProcess(options).finish(), kOk);
 }
 
 class SignalTest : public LinuxUnlockTest, public ::testing::WithParamInterface<int> {};
@@ -218,16 +206,13 @@ TEST_P(SignalTest, SignalWhileTheDialogIsUpEndsWithoutAWord) {
 INSTANTIATE_TEST_SUITE_P(Signals, SignalTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
-TEST_F(LinuxUnlockTest, AuthorityVanishingMidCheckFails) {
+TEST_F(LinuxUnlockTest, AuthorityThenBusVanishingMidCheckFails) {
   startPolkit(true);
-  const auto child = startHangingCheck();
+  auto child = startHangingCheck();
   polkit_.reset();
   EXPECT_EQ(child->finish(), kFail);
-}
-
-TEST_F(LinuxUnlockTest, BusVanishingMidCheckFails) {
   startPolkit(true);
-  const auto child = startHangingCheck();
+  child = startHangingCheck();
   bus_.kill();
   EXPECT_EQ(child->finish(), kFail);
 }

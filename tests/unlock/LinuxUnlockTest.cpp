@@ -18,6 +18,8 @@ using namespace unlockdbus;
 
 constexpr char kMockInterface[] = "org.freedesktop.DBus.Mock";
 constexpr char kOtherAction[] = "org.example.other";
+// fprintd_peer.py parameters: a default device with one finger enrolled.
+constexpr char kEnrolledFinger[] = R"({"device": true, "fingers": ["right-index-finger"]})";
 
 class LinuxUnlockTest : public ::testing::Test {
  protected:
@@ -27,9 +29,7 @@ class LinuxUnlockTest : public ::testing::Test {
   void startPolkit(bool grant, const char* knownAction = kActionId) {
     polkit_ = bus_.startPeer({kPython, "-m", "dbusmock", "--system", "-t", "polkitd"}, kPolkitName);
     ASSERT_TRUE(polkit_) << "polkit mock did not start";
-    if (grant) {
-      ASSERT_TRUE(mock("SetAllowed", g_variant_new_parsed("([%s],)", kActionId)));
-    }
+    ASSERT_TRUE(!grant || mock("SetAllowed", g_variant_new_parsed("([%s],)", kActionId)));
     setPolkitMethod(kEnumerateActions, "s", "a(ssssssuuua{ss})",
                     std::string("ret = [('") + knownAction +
                         "', '', 'Unlock Norvane', 'Norvane', '', '', 0, 0, 1, {})]");
@@ -43,7 +43,9 @@ class LinuxUnlockTest : public ::testing::Test {
   }
 
   void startFprintdPeer(const char* parameters) {
-    fprintd_ = startFprintd(bus_, parameters);
+    fprintd_ = bus_.startPeer(
+        {kPython, "-m", "dbusmock", "--system", "-t", NVX_FPRINTD_PEER, "-p", parameters},
+        kFprintName);
     ASSERT_TRUE(fprintd_) << "fprintd peer did not start";
   }
 
@@ -51,19 +53,16 @@ class LinuxUnlockTest : public ::testing::Test {
     return bus_.call(kPolkitName, kPolkitPath, kMockInterface, method, args);
   }
 
-  // The authority's CheckAuthorization calls so far, each as its tuple of arguments.
-  std::vector<GVariantPtr> checks() {
-    std::vector<GVariantPtr> found;
-    const GVariantPtr reply = mock("GetCalls", nullptr);
-    if (!reply) return found;
+  // The authority's CheckAuthorization calls so far, each its arguments as printed.
+  Lines checks() {
+    Lines found;
+    const GVariantPtr reply = mock("GetMethodCalls", g_variant_new("(s)", kCheckAuthorization));
     GVariantIter* calls = nullptr;
-    g_variant_get(reply.get(), "(a(tsav))", &calls);
-    const gchar* method = nullptr;
+    if (reply) g_variant_get(reply.get(), "(a(tav))", &calls);
     GVariant* args = nullptr;
-    while (g_variant_iter_loop(calls, "(t&s@av)", nullptr, &method, &args)) {
-      if (std::string(method) == kCheckAuthorization) found.emplace_back(g_variant_ref(args));
-    }
-    g_variant_iter_free(calls);
+    while (calls && g_variant_iter_loop(calls, "(t@av)", nullptr, &args))
+      found.push_back(GCharPtr(g_variant_print(args, FALSE)).get());
+    if (calls) g_variant_iter_free(calls);
     return found;
   }
 
@@ -185,9 +184,8 @@ TEST_F(LinuxUnlockTest, AsksForItselfInteractivelyWithoutDetails) {
   const auto calls = checks();
   ASSERT_EQ(calls.size(), 1u);
   // The start time differs per run: a positive number, then the whole call compares exactly.
-  const std::string printed =
-      std::regex_replace(GCharPtr(g_variant_print(calls[0].get(), FALSE)).get(),
-                         std::regex("'start-time': <uint64 [1-9][0-9]*>"), "'start-time': T");
+  const std::string printed = std::regex_replace(
+      calls[0], std::regex("'start-time': <uint64 [1-9][0-9]*>"), "'start-time': T");
   // Subject, action, details (none: the prompt is not sent), AllowUserInteraction, cancellation.
   EXPECT_EQ(printed, "[<('unix-process', {'pid': <uint32 " + pid + ">, 'start-time': T, " +
                          "'uid': <" + std::to_string(getuid()) + ">})>, " +

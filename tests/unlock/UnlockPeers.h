@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,21 +14,11 @@ inline const Outcome kFail{"fail\n", "", 1, 0};
 inline const Outcome kYes{"yes\n", "", 0, 0};
 inline const Outcome kNo{"no\n", "", 0, 0};
 
-// fprintd_peer.py parameters: a default device with one finger enrolled.
-inline constexpr char kEnrolledFinger[] = R"({"device": true, "fingers": ["right-index-finger"]})";
-
 // The built program with `args`, on `bus`, as `uid` (0: this user).
 inline ChildProcess::Options unlockCommand(const PrivateBus& bus, std::vector<std::string> args,
                                            uid_t uid = 0) {
   args.insert(args.begin(), NVX_UNLOCK_BINARY);
   return {.argv = std::move(args), .env = bus.env(), .uid = uid};
-}
-
-// Starts fprintd_peer.py on `bus` with `parameters` (see the peer); null when it did not start.
-inline std::unique_ptr<ChildProcess> startFprintd(const PrivateBus& bus, const char* parameters) {
-  return bus.startPeer(
-      {kPython, "-m", "dbusmock", "--system", "-t", NVX_FPRINTD_PEER, "-p", parameters},
-      unlockdbus::kFprintName);
 }
 
 }  // namespace nvx::test

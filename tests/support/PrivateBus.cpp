@@ -15,10 +15,7 @@ PrivateBus::PrivateBus() {
   chmod(dir_.c_str(), 0755);
   const std::string socket = dir_ + "/bus_socket";
   address_ = "unix:path=" + socket;
-  std::ofstream(dir_ + "/bus.conf") << R"(<!DOCTYPE busconfig PUBLIC
- "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
+  std::ofstream(dir_ + "/bus.conf") << R"(<busconfig>
   <listen>)" << address_ << R"(</listen>
   <auth>EXTERNAL</auth>
   <policy context="default">

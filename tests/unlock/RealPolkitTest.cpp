@@ -34,22 +34,19 @@ class RealPolkitTest : public ::testing::Test {
   // Starts polkitd with our action and, unless `result` is empty, a rule that answers
   // polkit.Result.<result> for it.
   void startPolkitd(const std::string& result) {
-    const std::string actions = bus_.dir() + "/actions";
-    const std::string rules = bus_.dir() + "/rules";
-    const std::string none = bus_.dir() + "/none";
-    for (const auto& dir : {actions, rules, none})
-      mkdir(dir.c_str(), 0755);
-    const std::string policy = actions + "/org.norvane.unlock.policy";
+    const std::string dir = bus_.dir();
+    for (const char* sub : {"/actions", "/rules", "/none"})
+      mkdir((dir + sub).c_str(), 0755);
+    const std::string policy = dir + "/actions/org.norvane.unlock.policy";
     std::filesystem::copy_file(NVX_UNLOCK_POLICY, policy);
     chmod(policy.c_str(), 0644);  // polkitd reads it as its own user
-    if (!result.empty()) {
-      std::ofstream(rules + "/50-nvx-unlock-test.rules")
+    if (!result.empty())
+      std::ofstream(dir + "/rules/50-nvx-unlock-test.rules")
           << "polkit.addRule(function(action, subject) {\n  if (action.id == \"" << kActionId
           << "\") return polkit.Result." << result << ";\n});\n";
-    }
-    const std::string script = "mount --bind " + actions + " /usr/share/polkit-1/actions" +
-                               " && mount --bind " + rules + " /etc/polkit-1/rules.d" +
-                               " && mount --bind " + none + " /usr/share/polkit-1/rules.d" +
+    const std::string script = "mount --bind " + dir + "/actions /usr/share/polkit-1/actions" +
+                               " && mount --bind " + dir + "/rules /etc/polkit-1/rules.d" +
+                               " && mount --bind " + dir + "/none /usr/share/polkit-1/rules.d" +
                                " && exec " + kPolkitd + " --no-debug";
     polkitd_ = bus_.startPeer(
         {"unshare", "--mount", "--propagation", "private", "sh", "-c", script}, kPolkitName);

@@ -113,32 +113,15 @@ TEST(MessageDecoderTest, DecodesEachFieldOfAnEntry) {
   }
 }
 
-TEST(MessageDecoderTest, DecodesTheMenuAndTheNote) {
-  auto message = decode(
-      R"({"menu":{"title":"3","tooltip":"Tip","shareText":"Share me","iconStyle":"black","x":1,)"
-      R"("items":[{"id":"a"},{}]},"notify":{"title":"T","body":"line\none","Title":"t"}})");
-  ASSERT_TRUE(message && message->menu && message->notify);
-  const StatusMenuModel& menu = *message->menu;
-  EXPECT_EQ(menu.title, "3");
-  EXPECT_EQ(menu.tooltip, "Tip");
-  EXPECT_EQ(menu.shareText, "Share me");
-  EXPECT_EQ(menu.iconStyle, "black");
-  EXPECT_TRUE(menu.items == (Items{Item{.id = "a"}, Item{}}));
-  EXPECT_EQ(message->notify->title, "T");
-  EXPECT_EQ(message->notify->body, "line\none");
-
-  auto smallest = decode(R"({"menu":{"title":"","tooltip":"","items":[]}})");
-  ASSERT_TRUE(smallest && smallest->menu && !smallest->notify);
-  EXPECT_FALSE(smallest->menu->shareText);
-  EXPECT_FALSE(smallest->menu->iconStyle);
-}
-
+// Nothing of an earlier menu carries over, not even the optional fields the last one lacks.
 TEST(MessageDecoderTest, TheLastMenuOfALineWinsAndNullClearsIt) {
   auto menus = decode(
-      R"({"menu":{"title":"1","tooltip":"","items":[{}]},"menu":{"title":"2","tooltip":"","items":[]}})");
-  ASSERT_TRUE(menus && menus->menu);
+      R"({"menu":{"title":"1","tooltip":"","shareText":"s","iconStyle":"black","items":[{}]},)"
+      R"("menu":{"title":"2","tooltip":"","items":[]}})");
+  ASSERT_TRUE(menus && menus->menu && !menus->notify);
   EXPECT_EQ(menus->menu->title, "2");
   EXPECT_TRUE(menus->menu->items.empty());
+  EXPECT_FALSE(menus->menu->shareText || menus->menu->iconStyle);
   auto cleared = decode(R"({"menu":{"title":"1","tooltip":"","items":[]},"menu":null})");
   ASSERT_TRUE(cleared);
   EXPECT_FALSE(cleared->menu);
@@ -150,7 +133,7 @@ TEST(MessageDecoderTest, MenuTextsOutliveLaterLinesAndTheDecoderAndNothingElseCa
   const Items items{{.id = "a\xC3\xA9", .text = "A", .children = Items{{.id = "b"}}},
                     {.id = "c", .text = ""}};
   const std::string menuFields =
-      R"("menu":{"title":"T","tooltip":"tip","shareText":"s","iconStyle":"black","items":[)"
+      R"("menu":{"title":"T","tooltip":"tip","shareText":"s","iconStyle":"black","x":1,"items":[)"
       R"({"id":"a\u00e9","text":"A","children":[{"id":"b"}]},{"id":"c","text":""}]}})";
   std::vector<StatusMenuModel> kept;
   {

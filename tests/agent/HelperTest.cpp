@@ -5,6 +5,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -46,15 +47,6 @@ std::size_t heapInUse() {
   const auto info = mallinfo2();
   return info.uordblks + info.hblkhd;  // small chunks, and large ones mapped on their own
 #endif
-}
-
-// An upper-case version 4 UUID of the RFC 4122 variant.
-bool isUuid(const std::string& s) {
-  std::string form = s;
-  for (char& c : form)
-    c = std::string_view("0123456789ABCDEF").find(c) == std::string_view::npos ? c : 'H';
-  return form == "HHHHHHHH-HHHH-HHHH-HHHH-HHHHHHHHHHHH" && s[14] == '4' &&
-         std::string_view("89AB").find(s[19]) != std::string_view::npos;
 }
 
 struct Options {
@@ -151,11 +143,9 @@ TEST_F(HelperTest, LaunchesInOrderAndTerminatesAtOnceOnEmptyInput) {
   EXPECT_EQ(app->calls(), expected);
   EXPECT_EQ(center->delegate(), helper.get());
   ASSERT_EQ(hotKeys.registrations().size(), 1u);
-  const auto& key = hotKeys.registrations()[0];
-  EXPECT_EQ(key.keyCode, 37u);
-  EXPECT_EQ(key.modifiers, 0x1800u);
-  EXPECT_EQ(key.id.signature, 0x4E565843u);  // 'NVXC'
-  EXPECT_EQ(key.id.id, 1u);
+  const auto& key = hotKeys.registrations()[0];  // the id's signature is 'NVXC'
+  EXPECT_EQ(std::tie(key.keyCode, key.modifiers, key.id.signature, key.id.id),
+            std::tuple(37u, 0x1800u, 0x4E565843u, 1u));
   ASSERT_NE(helper->status(), nullptr);
   EXPECT_TRUE(item().headlessButton()->image());
   EXPECT_EQ(stdoutText() + stderrText(), "");
@@ -201,7 +191,10 @@ TEST_F(HelperTest, PostsEachNoteWithAFreshIdentifierAndTheDefaultSound) {
   runAgent(std::string(kNote) + "\n" + kNote + "\n" + R"({"notify":{"title":"","body":""}})");
   ASSERT_EQ(posted.size(), 3u);
   for (const auto& r : posted) {
-    EXPECT_TRUE(isUuid(r.identifier)) << r.identifier;
+    // An upper-case version 4 UUID of the RFC 4122 variant.
+    EXPECT_TRUE(std::regex_match(r.identifier, std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-"
+                                                          "[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
+        << r.identifier;
     EXPECT_TRUE(r.defaultSound);
   }
   EXPECT_NE(posted[0].identifier, posted[1].identifier);
@@ -266,16 +259,12 @@ TEST_F(HelperTest, HoldsNoRecordOfTheNotesAndSharesItHandled) {
 TEST_F(HelperTest, ShowsTheMenuForACheckTwoSecondsAfterLaunchForFourSeconds) {
   setenv("NVX_SHOW_MENU", "1", 1);
   runAgent("");
-  platform::HeadlessMenu& menu = *item().menu();
   EXPECT_EQ(ui.clock().nextDue(), std::optional<double>(2.0));
-  ui.clock().advance(1.9);
-  EXPECT_FALSE(menu.isOpen());
-  ui.clock().advance(0.1);
-  EXPECT_TRUE(menu.isOpen());
-  ui.clock().advance(3.9);
-  EXPECT_TRUE(menu.isOpen());
-  ui.clock().advance(0.1);
-  EXPECT_FALSE(menu.isOpen());
+  for (auto [after, opened] :
+       {std::pair{1.9, false}, std::pair{0.1, true}, std::pair{3.9, true}, std::pair{0.1, false}}) {
+    ui.clock().advance(after);
+    EXPECT_EQ(item().menu()->isOpen(), opened) << ui.clock().now();
+  }
 }
 
 }  // namespace

@@ -65,7 +65,6 @@ TEST(StatusMenuTest, ConstructionShowsTheIconAloneAndAnEmptyMenu) {
   EXPECT_TRUE(image->isTemplate()) << "the template flag stays as loaded";
   EXPECT_EQ(button->imagePosition(), platform::ImagePosition::Leading);
   EXPECT_EQ(button->accessibilityTitle(), "Norvane");
-  EXPECT_EQ(button->attributedTitleWrites(), 0u);
   EXPECT_FALSE(item.menu()->autoenablesItems());
   EXPECT_EQ(item.menu()->itemCount(), 0u);
   EXPECT_TRUE(item.isInStatusBar());

@@ -1,8 +1,8 @@
 #include "platform/linux/ControlSocket.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace nvx::platform {
@@ -16,11 +16,9 @@ TEST(ControlSocketTest, OpensOnlyOnAConnectedStreamSocketAboveTheStandardStreams
   ASSERT_EQ(pipe(pipeFds), 0);
   ASSERT_EQ(socketpair(AF_UNIX, SOCK_DGRAM, 0, datagrams), 0);
   const int unconnected = socket(AF_UNIX, SOCK_STREAM, 0);
-  const int listening = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in loopback{};
-  loopback.sin_family = AF_INET;
-  loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback), 0);
+  const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+  const sockaddr_un autobind{.sun_family = AF_UNIX, .sun_path = {}};  // the kernel picks a name
+  ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr*>(&autobind), sizeof(sa_family_t)), 0);
   ASSERT_EQ(listen(listening, 1), 0);
   // Standard input is a connected socket too, as a parent may make it.
   const int stdinCopy = dup(0);

@@ -202,12 +202,6 @@ TEST_F(HelperTest, PostsEachNoteWithAFreshIdentifierAndTheDefaultSound) {
   EXPECT_EQ(stdoutText() + stderrText(), "");
 }
 
-TEST_F(HelperTest, DropsNotesSilentlyWhenAuthorizationIsRefused) {
-  runAgent(kNote, {.grants = false});
-  EXPECT_TRUE(posted.empty());
-  EXPECT_EQ(stdoutText() + stderrText(), "");
-}
-
 TEST_F(HelperTest, YieldsToTheParentBeforeWritingExceptForQuietActions) {
   runAgent("");
   for (const char* text : {"open", "website", "alerts", "share", "rate", "a\nb", "Website", "rates",
@@ -222,8 +216,9 @@ TEST_F(HelperTest, YieldsToTheParentBeforeWritingExceptForQuietActions) {
             "open\nwebsite\nalerts\nshare\nrate\na\nb\nWebsite\nrates\nalert\n\"q\"\\\n");
 }
 
-TEST_F(HelperTest, NeverYieldsWithoutAParentApplication) {
-  runAgent("", {.parentIsApplication = false});
+// Posts and writes show among the calls: a refused note leaves no trace.
+TEST_F(HelperTest, NeverYieldsWithoutAParentApplicationAndDropsNotesSilentlyWhenRefused) {
+  runAgent(kNote, {.parentIsApplication = false, .grants = false});
   helper->send("open");
   helper->send("card");
   EXPECT_EQ(callsAfterLaunch(), (Calls{"terminate", "out open\n", "out card\n"}));

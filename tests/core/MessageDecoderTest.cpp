@@ -77,11 +77,7 @@ TEST(MessageDecoderTest, DecodesOrDropsTheWholeLine) {
 
 // Absent, null, empty and false stay apart; keys match exactly; the last duplicate wins.
 TEST(MessageDecoderTest, DecodesEachFieldOfAnEntry) {
-  struct Case {
-    const char* json;
-    Item expected;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, Item> cases[] = {
       {R"({"id":"a","text":"A","detail":"d","icon":"bell","checked":true,"bold":false,)"
        R"("ready":true,"disabled":false,"children":[{"id":"b"},{}],"unknown":{"y":[]}})",
        {.id = "a",
@@ -105,10 +101,10 @@ TEST(MessageDecoderTest, DecodesEachFieldOfAnEntry) {
       {R"({"id":"a","id":null})", {}},
       {R"({"children":[{}],"children":[]})", {.children = Items{}}},
   };
-  for (const Case& c : cases) {
-    auto message = decode(menuWithItems(c.json));
-    ASSERT_TRUE(message && message->menu && message->menu->items.size() == 1) << c.json;
-    EXPECT_TRUE(message->menu->items[0] == c.expected) << c.json;
+  for (const auto& [json, expected] : cases) {
+    auto message = decode(menuWithItems(json));
+    ASSERT_TRUE(message && message->menu && message->menu->items.size() == 1) << json;
+    EXPECT_TRUE(message->menu->items[0] == expected) << json;
   }
 }
 

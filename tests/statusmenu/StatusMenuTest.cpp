@@ -121,11 +121,7 @@ TEST(StatusMenuTest, AnyIdOrSeparatorChangeAnywhereInTheTreeRebuilds) {
 // Refreshes restyle the entries they find and build nothing: an entry keeps its enabled state
 // and its submenu (or none) as built, and a separator stays a separator.
 TEST(StatusMenuTest, ARefreshKeepsWhatWasBuiltOfEachEntry) {
-  struct Case {
-    std::vector<Item> first, second;
-    std::string shown;
-  };
-  const Case cases[] = {
+  const std::tuple<std::vector<Item>, std::vector<Item>, std::string> cases[] = {
       {{entry("a")}, {entry("a").disabled()}, "a"},
       {{entry("a").disabled(), entry("b")}, {entry("a"), entry("b")}, "a! b"},
       {{entry("a")}, {entry("a").children({})}, "a"},
@@ -137,13 +133,13 @@ TEST(StatusMenuTest, ARefreshKeepsWhatWasBuiltOfEachEntry) {
        {entry("A").children({separator()}), entry("B")},
        "A ---"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [first, second, shown] : cases) {
     Harness h;
-    h.update(c.first);
+    h.update(first);
     const Ids ids = entryIds(h.menu());
-    h.update(c.second);
-    EXPECT_EQ(entryIds(h.menu()), ids) << c.shown;
-    EXPECT_EQ(render(h.menu()), c.shown);
+    h.update(second);
+    EXPECT_EQ(entryIds(h.menu()), ids) << shown;
+    EXPECT_EQ(render(h.menu()), shown);
   }
 }
 

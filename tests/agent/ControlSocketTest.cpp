@@ -24,17 +24,13 @@ TEST(ControlSocketTest, OpensOnlyOnAConnectedStreamSocketAboveTheStandardStreams
   const int stdinCopy = dup(0);
   ASSERT_EQ(dup2(pair[0], 0), 0);
 
-  struct Case {
-    const char* name;
-    int fd;
-    bool open;
-  };
-  for (const Case& c : {Case{"standard input", 0, false}, Case{"a pipe", pipeFds[0], false},
-                        Case{"a datagram socket", datagrams[0], false},
-                        Case{"an unconnected socket", unconnected, false},
-                        Case{"a listening socket", listening, false}, Case{"none", -1, false},
-                        Case{"a socket pair's end", pair[1], true}}) {
-    EXPECT_EQ(ControlSocket(c.fd).isOpen(), c.open) << c.name;
+  using C = std::tuple<const char*, int, bool>;
+  for (const auto& [name, fd, open] :
+       {C{"standard input", 0, false}, C{"a pipe", pipeFds[0], false},
+        C{"a datagram socket", datagrams[0], false}, C{"an unconnected socket", unconnected, false},
+        C{"a listening socket", listening, false}, C{"none", -1, false},
+        C{"a socket pair's end", pair[1], true}}) {
+    EXPECT_EQ(ControlSocket(fd).isOpen(), open) << name;
   }
   dup2(stdinCopy, 0);
   for (int fd : {stdinCopy, pair[0], pair[1], pipeFds[0], pipeFds[1], datagrams[0], datagrams[1],

@@ -146,8 +146,6 @@ TEST_F(HelperTest, LaunchesInOrderAndTerminatesAtOnceOnEmptyInput) {
   const auto& key = hotKeys.registrations()[0];  // the id's signature is 'NVXC'
   EXPECT_EQ(std::tie(key.keyCode, key.modifiers, key.id.signature, key.id.id),
             std::tuple(37u, 0x1800u, 0x4E565843u, 1u));
-  ASSERT_NE(helper->status(), nullptr);
-  EXPECT_TRUE(item().headlessButton()->image());
   EXPECT_EQ(stdoutText() + stderrText(), "");
 }
 

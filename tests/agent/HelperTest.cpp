@@ -210,8 +210,6 @@ TEST_F(HelperTest, YieldsToTheParentBeforeWritingExceptForQuietActions) {
             (Calls{"terminate", "yield", "out open\n", "out website\n", "out alerts\n",
                    "out share\n", "out rate\n", "yield", "out a\nb\n", "yield", "out Website\n",
                    "yield", "out rates\n", "yield", "out alert\n", "yield", "out \"q\"\\\n"}));
-  EXPECT_EQ(stdoutText(),
-            "open\nwebsite\nalerts\nshare\nrate\na\nb\nWebsite\nrates\nalert\n\"q\"\\\n");
 }
 
 // Posts and writes show among the calls: a refused note leaves no trace.

@@ -1,8 +1,8 @@
 #include "platform/linux/ControlSocket.h"
 
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace nvx::platform {
@@ -16,27 +16,21 @@ TEST(ControlSocketTest, OpensOnlyOnAConnectedStreamSocketAboveTheStandardStreams
   ASSERT_EQ(pipe(pipeFds), 0);
   ASSERT_EQ(socketpair(AF_UNIX, SOCK_DGRAM, 0, datagrams), 0);
   const int unconnected = socket(AF_UNIX, SOCK_STREAM, 0);
-  const int listening = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in loopback{};
-  loopback.sin_family = AF_INET;
-  loopback.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&loopback), sizeof loopback), 0);
+  const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+  const sockaddr_un autobind{.sun_family = AF_UNIX, .sun_path = {}};  // the kernel picks a name
+  ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr*>(&autobind), sizeof(sa_family_t)), 0);
   ASSERT_EQ(listen(listening, 1), 0);
   // Standard input is a connected socket too, as a parent may make it.
   const int stdinCopy = dup(0);
   ASSERT_EQ(dup2(pair[0], 0), 0);
 
-  struct Case {
-    const char* name;
-    int fd;
-    bool open;
-  };
-  for (const Case& c : {Case{"standard input", 0, false}, Case{"a pipe", pipeFds[0], false},
-                        Case{"a datagram socket", datagrams[0], false},
-                        Case{"an unconnected socket", unconnected, false},
-                        Case{"a listening socket", listening, false}, Case{"none", -1, false},
-                        Case{"a socket pair's end", pair[1], true}}) {
-    EXPECT_EQ(ControlSocket(c.fd).isOpen(), c.open) << c.name;
+  using C = std::tuple<const char*, int, bool>;
+  for (const auto& [name, fd, open] :
+       {C{"standard input", 0, false}, C{"a pipe", pipeFds[0], false},
+        C{"a datagram socket", datagrams[0], false}, C{"an unconnected socket", unconnected, false},
+        C{"a listening socket", listening, false}, C{"none", -1, false},
+        C{"a socket pair's end", pair[1], true}}) {
+    EXPECT_EQ(ControlSocket(fd).isOpen(), open) << name;
   }
   dup2(stdinCopy, 0);
   for (int fd : {stdinCopy, pair[0], pair[1], pipeFds[0], pipeFds[1], datagrams[0], datagrams[1],

@@ -85,7 +85,6 @@ Lines readAll(std::vector<std::pair<ssize_t, std::string>> steps) {
 TEST(LineReaderTest, RetriesOnEintrAndEndsOnOtherErrorsWithTheLastLine) {
   EXPECT_EQ(readAll({{3, "a\nb"}, {-EINTR, ""}, {2, "c\n"}, {1, "d"}}), (Lines{"a", "bc", "d"}));
   EXPECT_EQ(readAll({{3, "a\nb"}, {-EIO, ""}, {2, "c\n"}}), (Lines{"a", "b"}));
-  EXPECT_EQ(readAll({}), Lines{});
 }
 
 // A parent on an event loop hands over a non-blocking pipe: a read with nothing there yet is
@@ -125,19 +124,15 @@ struct ScriptedWrite {
 };
 
 TEST(WriteAllTest, GoesOnAfterPartialWritesAndEintrAndDropsTheRestOnAnyOtherFailure) {
-  struct Case {
-    std::vector<ssize_t> steps;
-    std::string written;
-    bool result;
-  };
-  for (const Case& c :
-       {Case{{2, 1, 9}, "hello", true}, Case{{-EINTR, 9}, "hello", true},
-        Case{{3, -EPIPE}, "hel", false}, Case{{-EBADF}, "", false}, Case{{0}, "", false}}) {
-    ScriptedWrite::steps = c.steps;
+  using C = std::tuple<std::vector<ssize_t>, std::string, bool>;
+  for (const auto& [steps, written, result] :
+       {C{{2, 1, 9}, "hello", true}, C{{-EINTR, 9}, "hello", true}, C{{3, -EPIPE}, "hel", false},
+        C{{-EBADF}, "", false}, C{{0}, "", false}}) {
+    ScriptedWrite::steps = steps;
     ScriptedWrite::next = 0;
     ScriptedWrite::written.clear();
-    EXPECT_EQ(writeAll(1, "hello", &ScriptedWrite::write), c.result) << c.written;
-    EXPECT_EQ(ScriptedWrite::written, c.written);
+    EXPECT_EQ(writeAll(1, "hello", &ScriptedWrite::write), result) << written;
+    EXPECT_EQ(ScriptedWrite::written, written);
   }
 }
 

@@ -49,13 +49,7 @@ class StyleTest : public ::testing::Test {
 
 // Ranges count UTF-16 units; the detail and its tab are in the menu font, grey or green.
 TEST_F(StyleTest, GivesTheTitleItsTextAndDetailWithTheirFontsColoursAndTab) {
-  struct Case {
-    const char* name;
-    Item item;
-    double tab;
-    AttributedString title;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, Item, double, AttributedString> cases[] = {
       {"text and detail", entry("a").text("abc").detail("xy"), 100,
        titled("abc\txy", {{{0, 6}, kMenu}, {{3, 3}, kGrey}, {{0, 6}, tabAt(100)}})},
       {"bold text, never the detail", entry("a").text("abc").detail("xy").bold(), 100,
@@ -85,8 +79,8 @@ TEST_F(StyleTest, GivesTheTitleItsTextAndDetailWithTheirFontsColoursAndTab) {
        titled("a\xF0\x9F\x98\x80\t\xC3\xA9",
               {{{0, 5}, kMenu}, {{3, 2}, kGrey}, {{0, 5}, tabAt(100)}})},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(styled(c.item, c.tab), c.title) << c.name;
+  for (const auto& [name, item, tab, title] : cases)
+    EXPECT_EQ(styled(item, tab), title) << name;
 }
 
 TEST_F(StyleTest, AnIconIsAConfiguredSymbolOnOneCharacterAndTwoSpacesInTheTextsFont) {

@@ -26,7 +26,6 @@ TEST(TabStopTest, WidestDetailedTextPlusGapPlusWidestDetailRoundedUp) {
       {"bold text measured bold, fraction rounded up",
        {entry("a").text("abc").bold().detail("xy")},
        69},  // 22.5 + 32 + 14 = 68.5
-      {"whole sum unchanged", {entry("a").text("ab").bold().detail("x")}, 54},  // 15 + 32 + 7
       {"widest of each column, from different items",
        {entry("a").text("abcd").detail("x"), entry("b").text("a").detail("xyz")},
        28 + 32 + 21},

@@ -119,7 +119,10 @@ class Bus {
   }
   ~Bus() {
     connection_.reset();
-    if (daemon_) g_subprocess_force_exit(daemon_.get());
+    if (!daemon_) return;
+    // The kill is sent from GLib's worker thread: wait for it, or the daemon outlives us.
+    g_subprocess_force_exit(daemon_.get());
+    g_subprocess_wait(daemon_.get(), nullptr, nullptr);
   }
 
   const std::string& address() const { return address_; }

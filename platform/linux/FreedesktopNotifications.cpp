@@ -118,7 +118,7 @@ void FreedesktopNotifications::add(NotificationRequest request) {
   const char* actions[] = {kDefaultAction, kDefaultActionLabel, nullptr};
   GVariantBuilder hints;
   g_variant_builder_init(&hints, G_VARIANT_TYPE_VARDICT);
-  // sound-name with the sound naming spec's new-message sound, the hint's own example: the
+  // sound-name with the sound theme's standard new-message sound, the hint's own example: the
   // desktop's sound theme decides what it sounds like, as the default sound is the system's
   // choice elsewhere. sound-file would tie the note to a file of ours; without any hint GNOME
   // Shell plays nothing at all.

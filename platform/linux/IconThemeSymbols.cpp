@@ -18,7 +18,7 @@ using namespace desktop;
 using GKeyFilePtr = std::unique_ptr<GKeyFile, GFree<g_key_file_free>>;
 using GStrvPtr = std::unique_ptr<gchar*, GFree<g_strfreev>>;
 
-// System-symbol names parents send, with the Icon Naming Specification's name that shows the
+// System-symbol names parents send, with the freedesktop icon name that shows the
 // same thing (or, where it names none, the one GNOME and KDE themes both carry).
 constexpr std::pair<std::string_view, std::string_view> kSymbolIcons[] = {
     {"bell", "preferences-system-notifications"},

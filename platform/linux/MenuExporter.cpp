@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "DesktopNames.h"
+#include "DbusInterfaces.h"
 #include "DesktopMenuItem.h"
+#include "DesktopNames.h"
 #include "GPtr.h"
-#include "Introspection.h"
 #include "MenuCalls.h"
 
 namespace nvx::platform {

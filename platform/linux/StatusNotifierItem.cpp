@@ -4,9 +4,9 @@
 
 #include <utility>
 
+#include "DbusInterfaces.h"
 #include "DesktopNames.h"
 #include "IconPixmaps.h"
-#include "Introspection.h"
 #include "TextVariant.h"
 
 namespace nvx::platform {

@@ -1,4 +1,4 @@
-#include "Introspection.h"
+#include "DbusInterfaces.h"
 
 #include <memory>
 

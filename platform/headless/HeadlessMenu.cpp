@@ -1,7 +1,9 @@
 #include "HeadlessMenu.h"
 
 #include <cassert>
+#include <utility>
 
+#include "platform/OwnAs.h"
 namespace nvx::platform {
 
 HeadlessMenu::~HeadlessMenu() = default;
@@ -14,13 +16,10 @@ void HeadlessMenu::removeAllItems() {
 }
 
 void HeadlessMenu::addItem(std::unique_ptr<MenuItem> item) {
-  if (!item) return;
-  auto* headless = dynamic_cast<HeadlessMenuItem*>(item.get());
-  assert(headless != nullptr && "an entry of another platform");
+  auto headless = ownAs<HeadlessMenuItem>(std::move(item));
   if (!headless) return;
-  item.release();
   headless->menu_ = this;
-  items_.emplace_back(headless);
+  items_.push_back(std::move(headless));
   ++layoutChanges_;
 }
 

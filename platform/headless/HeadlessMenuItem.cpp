@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "HeadlessMenu.h"
+#include "platform/OwnAs.h"
 
 namespace nvx::platform {
 
@@ -37,11 +38,10 @@ Menu* HeadlessMenuItem::submenu() const {
 }
 
 void HeadlessMenuItem::setSubmenu(std::unique_ptr<Menu> submenu) {
-  auto* headless = dynamic_cast<HeadlessMenu*>(submenu.get());
-  assert((submenu == nullptr || headless != nullptr) && "a menu of another platform");
-  if (submenu && !headless) return;
-  submenu.release();
-  submenu_.reset(headless);
+  const bool given = submenu != nullptr;
+  auto headless = ownAs<HeadlessMenu>(std::move(submenu));
+  if (given && !headless) return;
+  submenu_ = std::move(headless);
   if (submenu_) submenu_->parentItem_ = this;
   ++propertyWrites_;
 }

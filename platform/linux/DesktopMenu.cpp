@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "MenuTree.h"
+#include "platform/OwnAs.h"
 
 namespace nvx::platform {
 
@@ -18,12 +19,10 @@ void DesktopMenu::removeAllItems() {
 }
 
 void DesktopMenu::addItem(std::unique_ptr<MenuItem> item) {
-  auto* entry = dynamic_cast<DesktopMenuItem*>(item.get());
-  assert((item == nullptr || entry != nullptr) && "an entry of another platform");
+  auto entry = ownAs<DesktopMenuItem>(std::move(item));
   if (!entry) return;
-  item.release();
   entry->menu_ = this;
-  items_.emplace_back(entry);
+  items_.push_back(std::move(entry));
   tree_.layoutChanged();
 }
 

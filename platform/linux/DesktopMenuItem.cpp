@@ -5,6 +5,7 @@
 
 #include "DesktopMenu.h"
 #include "MenuTree.h"
+#include "platform/OwnAs.h"
 
 namespace nvx::platform {
 
@@ -35,11 +36,10 @@ Menu* DesktopMenuItem::submenu() const {
 }
 
 void DesktopMenuItem::setSubmenu(std::unique_ptr<Menu> submenu) {
-  auto* desktop = dynamic_cast<DesktopMenu*>(submenu.get());
-  assert((submenu == nullptr || desktop != nullptr) && "a menu of another platform");
-  if (submenu && !desktop) return;
-  submenu.release();
-  submenu_.reset(desktop);
+  const bool given = submenu != nullptr;
+  auto desktop = ownAs<DesktopMenu>(std::move(submenu));
+  if (given && !desktop) return;
+  submenu_ = std::move(desktop);
   if (submenu_) submenu_->parent_ = this;
   shown_.submenu = submenu_ != nullptr;
   // The entries below appear or vanish: hosts must fetch the layout again.

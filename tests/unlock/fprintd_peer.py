@@ -3,7 +3,6 @@
 Parameters (JSON, all optional):
   "device":    true for a default device (default false: NoSuchDevice)
   "fingers":   the enrolled fingers of the caller (default none: NoEnrolledPrints)
-  "malformed": true to answer ListEnrolledFingers with a string instead of a list
 
 Like fprintd, ListEnrolledFingers refuses another user's name; the caller passes "" for itself.
 '''
@@ -31,9 +30,7 @@ def load(mock, parameters):
     mock.AddMethod(MAIN_IFACE, 'GetDefaultDevice', '', 'o', f'ret = {DEVICE_OBJ!r}')
 
     fingers = parameters.get('fingers', [])
-    if parameters.get('malformed', False):
-        out, answer = 's', f'ret = {",".join(fingers)!r}'
-    elif fingers:
+    if fingers:
         out, answer = 'as', f'ret = {fingers!r}'
     else:
         out, answer = 'as', fail('NoEnrolledPrints', 'Failed to discover prints')

@@ -1,5 +1,6 @@
 #include "DesktopHotKeys.h"
 
+#include "DesktopNames.h"
 #include "PortalHotKeys.h"
 #include "X11HotKeys.h"
 
@@ -15,10 +16,20 @@ class NoHotKeys final : public HotKeys {
   }
 };
 
+std::unique_ptr<HotKeys> openX11() {
+  if (auto x11 = std::make_unique<X11HotKeys>(); x11->isOpen()) return x11;
+  return nullptr;
+}
+
 }  // namespace
 
 std::unique_ptr<HotKeys> createDesktopHotKeys(GDBusConnection* sessionBus) {
-  if (auto x11 = std::make_unique<X11HotKeys>(); x11->isOpen()) return x11;
+  // On Wayland an X grab sees keys only while an X client has focus, so the portal comes first
+  // there, and the grab only where the portal has no global shortcuts.
+  if (sessionBus && g_getenv(desktop::kEnvWaylandDisplay)) {
+    return std::make_unique<PortalHotKeys>(sessionBus, openX11);
+  }
+  if (auto x11 = openX11()) return x11;
   if (sessionBus) return std::make_unique<PortalHotKeys>(sessionBus);
   return std::make_unique<NoHotKeys>();
 }

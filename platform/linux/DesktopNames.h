@@ -111,6 +111,9 @@ inline constexpr std::int32_t kRootId = 0;
 
 namespace nvx::desktop {
 
+// Set in a Wayland session.
+inline constexpr char kEnvWaylandDisplay[] = "WAYLAND_DISPLAY";
+
 // org.freedesktop.Notifications.
 inline constexpr char kNotificationsName[] = "org.freedesktop.Notifications";
 inline constexpr char kNotificationsPath[] = "/org/freedesktop/Notifications";

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "DesktopNames.h"
 #include "SignalSubscription.h"
@@ -64,8 +65,12 @@ std::string requestPath(GDBusConnection* bus, const std::string& token) {
 // is not missed, and at the path the call returns when an older portal picks another one.
 class PortalHotKeys::Session final : public HotKeyRegistration {
  public:
-  Session(PortalHotKeys& owner, std::string shortcutId, std::string trigger)
+  Session(PortalHotKeys& owner, std::uint32_t keyCode, std::uint32_t modifiers, HotKeyId id,
+          std::string shortcutId, std::string trigger)
       : owner_(owner),
+        keyCode_(keyCode),
+        modifiers_(modifiers),
+        id_(id),
         shortcutId_(std::move(shortcutId)),
         trigger_(std::move(trigger)),
         cancel_(g_cancellable_new()) {
@@ -107,8 +112,9 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
     const GErrorPtr error(raw);
     if (g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
     auto* self = static_cast<Session*>(data);
-    if (!reply) {
-      self->response_.reset();  // no portal, or one without global shortcuts: no hot key
+    if (!reply) {  // no portal, or one without global shortcuts
+      self->response_.reset();
+      self->fallback_ = self->owner_.fallBack(self->keyCode_, self->modifiers_, self->id_);
       return;
     }
     const gchar* path = nullptr;
@@ -173,6 +179,9 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
   }
 
   PortalHotKeys& owner_;
+  std::uint32_t keyCode_;
+  std::uint32_t modifiers_;
+  HotKeyId id_;
   std::string shortcutId_;
   std::string trigger_;
   std::string session_;  // the session's object path, once created
@@ -180,10 +189,13 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
   GObjectPtr<GCancellable> cancel_;
   SignalSubscription response_;
   SignalSubscription activated_;
+  std::unique_ptr<HotKeyRegistration> fallback_;  // the key held by the fallback instead
 };
 
-PortalHotKeys::PortalHotKeys(GDBusConnection* bus)
-    : bus_(G_DBUS_CONNECTION(g_object_ref(bus))), portal_(bus, kPortalName) {}
+PortalHotKeys::PortalHotKeys(GDBusConnection* bus, Fallback fallback)
+    : bus_(G_DBUS_CONNECTION(g_object_ref(bus))),
+      makeFallback_(std::move(fallback)),
+      portal_(bus, kPortalName) {}
 
 PortalHotKeys::~PortalHotKeys() = default;
 
@@ -203,7 +215,17 @@ std::unique_ptr<HotKeyRegistration> PortalHotKeys::registerHotKey(std::uint32_t 
     shortcutId += g_ascii_isalnum(c) ? c : '_';
   }
   shortcutId += "-" + std::to_string(id.id);
-  return std::make_unique<Session>(*this, std::move(shortcutId), std::move(trigger));
+  return std::make_unique<Session>(*this, keyCode, modifiers, id, std::move(shortcutId),
+                                   std::move(trigger));
+}
+
+std::unique_ptr<HotKeyRegistration> PortalHotKeys::fallBack(std::uint32_t keyCode,
+                                                            std::uint32_t modifiers, HotKeyId id) {
+  if (makeFallback_) {
+    fallback_ = std::exchange(makeFallback_, nullptr)();
+    if (fallback_) fallback_->installHandler([this] { pressed(); });
+  }
+  return fallback_ ? fallback_->registerHotKey(keyCode, modifiers, id) : nullptr;
 }
 
 void PortalHotKeys::pressed() {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "DesktopTest.h"
+#include "platform/headless/HeadlessHotKeys.h"
 #include "platform/linux/DesktopNames.h"
 #include "platform/linux/PortalHotKeys.h"
 #include "platform/linux/X11HotKeys.h"
@@ -84,7 +85,10 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
 TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivations) {
   PrivateBus bus;
   const auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, desktop::kPortalName);
-  PortalHotKeys keys(bus.connection());
+  PortalHotKeys keys(bus.connection(), [] {
+    ADD_FAILURE() << "the fallback is for a session without the portal";
+    return nullptr;
+  });
   int presses = 0;
   keys.installHandler([&] { ++presses; });
   const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
@@ -103,6 +107,26 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
   EXPECT_TRUE(spinUntil([&] { return presses == 1; }));
   forge(bus, desktop::kPortalPath, desktop::kGlobalShortcutsInterface, desktop::kActivated,
         g_variant_new_parsed("(%o, 'NVXC-1', @t 0, @a{sv} {})", session.c_str()));
+  EXPECT_EQ(presses, 1);
+}
+
+// Without a portal on the bus (as on desktops older than global shortcuts) the key goes to the
+// fallback, the X grab in a Wayland session.
+TEST(PortalHotKeysTest, WithoutThePortalTheKeyGoesToTheFallback) {
+  PrivateBus bus;
+  HeadlessHotKeys* fallback = nullptr;
+  PortalHotKeys keys(bus.connection(), [&] {
+    auto made = std::make_unique<HeadlessHotKeys>();
+    fallback = made.get();
+    return made;
+  });
+  int presses = 0;
+  keys.installHandler([&] { ++presses; });
+  const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
+  ASSERT_TRUE(spinUntil([&] { return fallback && !fallback->registrations().empty(); }));
+  const auto& key = fallback->registrations()[0];
+  EXPECT_EQ(std::tie(key.keyCode, key.modifiers, key.id.id), std::tuple(kKeyL, kControlOption, 1u));
+  fallback->press();
   EXPECT_EQ(presses, 1);
 }
 

@@ -15,7 +15,6 @@ namespace {
 std::string menu(const std::string& title) {
   return R"({"menu":{"title":")" + title + R"(","tooltip":"t","items":[{"id":"a","text":"A"}]}})";
 }
-const std::string kNote = R"({"notify":{"title":"T","body":"B"}})";
 // A menu with a share text and its note, in one line.
 const std::string kMenuAndNote =
     R"({"menu":{"title":"","tooltip":"t","shareText":"hi","items":[{"id":"a"},{"id":"share"}]},)"
@@ -54,20 +53,6 @@ struct User {
   }
   void say(std::string_view lines) { test::say(fds[0], lines); }
 };
-
-TEST(AgentProcessTest, AppliesEveryLineInOrderThenExitsAtTheEndOfInput) {
-  // CRLF, a bad line, a note only, an empty line, and a last line without LF; or nothing.
-  const std::string lines =
-      menu("1") + "\r\n{nope\n" + kNote + "\n\n" + menu("2") + "\n" + menu("3");
-  const std::string dumps =
-      "bar: [orvel] 1\n(NO ICON) A\nbar: [orvel] 2\n(NO ICON) A\nbar: [orvel] 3\n(NO ICON) A\n";
-  for (const auto& [input, dump] :
-       {std::pair{lines, dumps}, std::pair{std::string(), std::string()}}) {
-    ChildProcess child(agent());
-    child.write(input);
-    EXPECT_EQ(child.finish(), (Outcome{"", dump, 0, 0})) << input;
-  }
-}
 
 TEST(AgentProcessTest, TurnsClicksHotKeyAndNotificationClicksIntoEventLines) {
   User user;

@@ -16,7 +16,9 @@ bool bind(GModule* module, const char* name, F& function) {
 }
 
 bool load(Xlib& x) {
-  GModule* module = g_module_open(desktop::kXlibLibrary, G_MODULE_BIND_LOCAL);
+  // Lazily bound, as the linker would have: only the functions called get resolved.
+  GModule* module = g_module_open(
+      desktop::kXlibLibrary, static_cast<GModuleFlags>(G_MODULE_BIND_LAZY | G_MODULE_BIND_LOCAL));
   if (!module) return false;
 #define NVX_BIND(name) bind(module, #name, x.name)
   const bool all =

@@ -161,6 +161,9 @@ inline constexpr char kTriggerJoin = '+';
 
 // The XKB name of the key in the L position of an ANSI keyboard.
 inline constexpr char kXkbKeyL[] = "AC09";
+// The X display of the session, and the Xlib loaded only when there is one.
+inline constexpr char kEnvDisplay[] = "DISPLAY";
+inline constexpr char kXlibLibrary[] = "libX11.so.6";
 
 // XDG icon themes and the GTK setting that names the one in use.
 inline constexpr char kIconThemeGroup[] = "Icon Theme";

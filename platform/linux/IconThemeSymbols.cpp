@@ -156,6 +156,7 @@ std::shared_ptr<Image> IconThemeSymbols::symbolImage(std::string_view name, std:
     std::set<std::string> seen;
     addTheme(theme_, 0, seen);
     addTheme(kFallbackTheme, 0, seen);
+    iconDirs_.shrink_to_fit();
     loaded_ = true;
   }
   auto known = known_.find(icon);
@@ -185,7 +186,7 @@ void IconThemeSymbols::addTheme(const std::string& theme, int depth, std::set<st
   for (const std::string& base : baseDirs_) {
     for (const std::string& subdir : subdirs) {
       std::string dir = base + "/" + theme + "/" + subdir;
-      if (g_file_test(dir.c_str(), G_FILE_TEST_IS_DIR)) iconDirs_.push_back(std::move(dir));
+      if (g_file_test(dir.c_str(), G_FILE_TEST_IS_DIR)) iconDirs_.append(dir).push_back('\0');
     }
   }
   for (const std::string& parent : listValue(index.get(), kIconThemeGroup, kInherits)) {
@@ -194,11 +195,17 @@ void IconThemeSymbols::addTheme(const std::string& theme, int depth, std::set<st
 }
 
 bool IconThemeSymbols::lookUp(const std::string& iconName) const {
-  return std::any_of(iconDirs_.begin(), iconDirs_.end(), [&](const std::string& dir) {
-    return std::any_of(
-        std::begin(kIconExtensions), std::end(kIconExtensions),
-        [&](const char* ext) { return access((dir + "/" + iconName + ext).c_str(), F_OK) == 0; });
-  });
+  std::string path;
+  for (std::size_t at = 0, end = 0; at < iconDirs_.size(); at = end + 1) {
+    end = iconDirs_.find('\0', at);
+    path.assign(iconDirs_, at, end - at).append("/").append(iconName);
+    const std::size_t stem = path.size();
+    for (const char* ext : kIconExtensions) {
+      path.resize(stem);
+      if (access(path.append(ext).c_str(), F_OK) == 0) return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace nvx::platform

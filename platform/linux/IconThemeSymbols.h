@@ -45,8 +45,10 @@ class IconThemeSymbols final : public SymbolImages {
 
   std::string theme_;
   std::vector<std::string> baseDirs_;
-  bool loaded_ = false;                          // the folders are read on the first lookup
-  std::vector<std::string> iconDirs_;            // icon folders of the theme chain that exist
+  bool loaded_ = false;  // the folders are read on the first lookup
+  // The icon folders of the theme chain that exist, each ended by a NUL: one block, not
+  // hundreds of strings (hicolor alone lists over 600 folders).
+  std::string iconDirs_;
   std::unordered_map<std::string, bool> known_;  // answers so far, by icon name
 };
 

@@ -15,7 +15,7 @@ constexpr png_uint_32 kMaxSide = 1024;
 PixelImage::PixelImage(int width, int height, std::vector<std::uint32_t> argb)
     : width_(width),
       height_(height),
-      argb_(std::move(argb)),
+      argb_(std::make_shared<const std::vector<std::uint32_t>>(std::move(argb))),
       size_{static_cast<double>(width), static_cast<double>(height)} {}
 
 std::shared_ptr<PixelImage> PixelImage::fromPng(const std::string& path) {

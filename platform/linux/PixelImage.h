@@ -22,6 +22,7 @@ class PixelImage final : public Image {
   void setSize(Size size) override { size_ = size; }
   bool isTemplate() const override { return template_; }
   void setTemplate(bool isTemplate) override { template_ = isTemplate; }
+  // The copy shares the pixels, which no one changes.
   std::shared_ptr<Image> copy() const override { return std::make_shared<PixelImage>(*this); }
   // A bitmap takes no symbol configuration.
   std::shared_ptr<Image> withSymbolConfiguration(const SymbolConfiguration&) const override {
@@ -33,12 +34,12 @@ class PixelImage final : public Image {
 
   int pixelWidth() const { return width_; }
   int pixelHeight() const { return height_; }
-  const std::vector<std::uint32_t>& argb() const { return argb_; }
+  const std::vector<std::uint32_t>& argb() const { return *argb_; }
 
  private:
   int width_;
   int height_;
-  std::vector<std::uint32_t> argb_;
+  std::shared_ptr<const std::vector<std::uint32_t>> argb_;
   std::string path_;
   Size size_;
   bool template_ = false;

@@ -29,7 +29,7 @@ bool same(const PixelImage* a, const PixelImage* b) {
   if (a == b) return true;
   if (!a || !b) return false;
   return a->pixelWidth() == b->pixelWidth() && a->pixelHeight() == b->pixelHeight() &&
-         a->path() == b->path() && a->argb() == b->argb();
+         a->path() == b->path() && (&a->argb() == &b->argb() || a->argb() == b->argb());
 }
 
 // The icon name and theme path of an icon file: "<dir>/<name>.png" gives <name> and <dir>.

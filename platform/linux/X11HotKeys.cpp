@@ -1,9 +1,9 @@
 #include "X11HotKeys.h"
 
-#include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "DesktopNames.h"
@@ -39,14 +39,11 @@ constexpr unsigned kAllModifiers =
 // Lock states in which a grab must also hold: none, Caps Lock, Num Lock, both.
 constexpr std::size_t kLockCombinations = 4;
 
-void freeKeyboard(XkbDescPtr desc) {
-  XkbFreeKeyboard(desc, 0, True);
-}
-
 // The modifier bit that `key` sets in this keymap; 0 when it sets none.
-unsigned maskOf(Display* display, KeySym key) {
-  const KeyCode code = XKeysymToKeycode(display, key);
-  const std::unique_ptr<XModifierKeymap, GFree<XFreeModifiermap>> map(XGetModifierMapping(display));
+unsigned maskOf(const Xlib& x, Display* display, KeySym key) {
+  const KeyCode code = x.XKeysymToKeycode(display, key);
+  const std::unique_ptr<XModifierKeymap, decltype(x.XFreeModifiermap)> map(
+      x.XGetModifierMapping(display), x.XFreeModifiermap);
   if (code == 0 || !map) return 0;
   for (int modifier = 0; modifier < 8; ++modifier) {
     for (int i = 0; i < map->max_keypermod; ++i) {
@@ -57,13 +54,15 @@ unsigned maskOf(Display* display, KeySym key) {
 }
 
 // The keycode of the key at `position`; 0 when the keyboard has none there.
-KeyCode keycodeAt(Display* display, const KeyPosition& position) {
+KeyCode keycodeAt(const Xlib& x, Display* display, const KeyPosition& position) {
   int opcode = 0, event = 0, error = 0, major = XkbMajorVersion, minor = XkbMinorVersion;
-  if (!XkbQueryExtension(display, &opcode, &event, &error, &major, &minor)) {
-    return XKeysymToKeycode(display, position.letter);
+  if (!x.XkbQueryExtension(display, &opcode, &event, &error, &major, &minor)) {
+    return x.XKeysymToKeycode(display, position.letter);
   }
-  const std::unique_ptr<XkbDescRec, GFree<freeKeyboard>> desc(XkbGetMap(display, 0, XkbUseCoreKbd));
-  if (!desc || XkbGetNames(display, XkbKeyNamesMask, desc.get()) != Success || !desc->names ||
+  const auto free = [&x](XkbDescPtr desc) { x.XkbFreeKeyboard(desc, 0, True); };
+  const std::unique_ptr<XkbDescRec, decltype(free)> desc(x.XkbGetMap(display, 0, XkbUseCoreKbd),
+                                                         free);
+  if (!desc || x.XkbGetNames(display, XkbKeyNamesMask, desc.get()) != Success || !desc->names ||
       !desc->names->keys) {
     return 0;
   }
@@ -92,18 +91,23 @@ int ignoreLostConnection(Display*) {
 // read events into its queue (then the socket may stay quiet).
 struct XSource {
   GSource base;
+  const Xlib* x;
   Display* display;
   gpointer fd;
 };
 
+bool queued(const XSource* source) {
+  return source->x->XEventsQueued(source->display, QueuedAlready) > 0;
+}
+
 gboolean prepareX(GSource* source, gint* timeout) {
   *timeout = -1;
-  return XEventsQueued(reinterpret_cast<XSource*>(source)->display, QueuedAlready) > 0;
+  return queued(reinterpret_cast<XSource*>(source));
 }
 
 gboolean checkX(GSource* source) {
   auto* x = reinterpret_cast<XSource*>(source);
-  return XEventsQueued(x->display, QueuedAlready) > 0 || g_source_query_unix_fd(source, x->fd) != 0;
+  return queued(x) || g_source_query_unix_fd(source, x->fd) != 0;
 }
 
 gboolean dispatchX(GSource*, GSourceFunc callback, gpointer data) {
@@ -130,18 +134,23 @@ class X11HotKeys::Grab final : public HotKeyRegistration {
   Key key_;
 };
 
-X11HotKeys::X11HotKeys(const char* displayName) : display_(XOpenDisplay(displayName)) {
+X11HotKeys::X11HotKeys(const char* displayName) {
+  // Xlib is loaded only for a display to open.
+  const char* name = displayName ? displayName : std::getenv(desktop::kEnvDisplay);
+  if (!name || !*name || !(x_ = xlib())) return;
+  display_.reset(x_->XOpenDisplay(name));
   if (!display_) return;
   Display* display = display_.get();
-  XSetIOErrorHandler(ignoreLostConnection);
-  XSetIOErrorExitHandler(display, &X11HotKeys::onConnectionLost, this);
-  numLock_ = maskOf(display, XK_Num_Lock);
+  x_->XSetIOErrorHandler(ignoreLostConnection);
+  x_->XSetIOErrorExitHandler(display, &X11HotKeys::onConnectionLost, this);
+  numLock_ = maskOf(*x_, display, XK_Num_Lock);
   // Holding the keys repeats presses without releases between them, so a held key reads as
   // one press, as it does for hot keys elsewhere.
-  XkbSetDetectableAutoRepeat(display, True, nullptr);
+  x_->XkbSetDetectableAutoRepeat(display, True, nullptr);
 
   watch_.reset(g_source_new(&kXSourceFuncs, sizeof(XSource)));
   auto* source = reinterpret_cast<XSource*>(watch_.get());
+  source->x = x_;
   source->display = display;
   source->fd = g_source_add_unix_fd(watch_.get(), ConnectionNumber(display),
                                     static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR));
@@ -161,10 +170,10 @@ std::unique_ptr<HotKeyRegistration> X11HotKeys::registerHotKey(std::uint32_t key
   const auto position = std::find_if(std::begin(kKeyPositions), std::end(kKeyPositions),
                                      [&](const KeyPosition& p) { return p.keyCode == keyCode; });
   if (position == std::end(kKeyPositions)) return nullptr;
-  Key key{keycodeAt(display_.get(), *position), 0};
+  Key key{keycodeAt(*x_, display_.get(), *position), 0};
   for (const ModifierBit& bit : kModifierBits) {
     if ((modifiers & bit.bit) == 0) continue;
-    const unsigned mask = bit.mask ? bit.mask : maskOf(display_.get(), bit.key);
+    const unsigned mask = bit.mask ? bit.mask : maskOf(*x_, display_.get(), bit.key);
     if (mask == 0) return nullptr;
     key.modifiers |= mask;
     modifiers &= ~bit.bit;
@@ -186,19 +195,19 @@ bool X11HotKeys::grab(const Key& key, bool on) {
   Display* display = display_.get();
   if (lost_) return false;
   const Window root = DefaultRootWindow(display);
-  XSync(display, False);
+  x_->XSync(display, False);
   grabErrors = 0;
-  const XErrorHandler previous = XSetErrorHandler(countError);
+  const XErrorHandler previous = x_->XSetErrorHandler(countError);
   for (std::size_t i = 0; i < kLockCombinations; ++i) {
     if (on) {
-      XGrabKey(display, key.code, key.modifiers | lockMasks(i), root, False, GrabModeAsync,
-               GrabModeAsync);
+      x_->XGrabKey(display, key.code, key.modifiers | lockMasks(i), root, False, GrabModeAsync,
+                   GrabModeAsync);
     } else {
-      XUngrabKey(display, key.code, key.modifiers | lockMasks(i), root);
+      x_->XUngrabKey(display, key.code, key.modifiers | lockMasks(i), root);
     }
   }
-  XSync(display, False);
-  XSetErrorHandler(previous);
+  x_->XSync(display, False);
+  x_->XSetErrorHandler(previous);
   return grabErrors == 0 && !lost_;
 }
 
@@ -210,9 +219,9 @@ gboolean X11HotKeys::onEvents(gpointer data) {
 
 void X11HotKeys::readEvents() {
   Display* display = display_.get();
-  while (!lost_ && XPending(display) > 0) {
+  while (!lost_ && x_->XPending(display) > 0) {
     XEvent event;
-    XNextEvent(display, &event);
+    x_->XNextEvent(display, &event);
     if (event.type != KeyPress && event.type != KeyRelease) continue;
     const unsigned state = event.xkey.state & kAllModifiers & ~(LockMask | numLock_);
     const bool ours = std::any_of(keys_.begin(), keys_.end(),

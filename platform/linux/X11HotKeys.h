@@ -1,12 +1,11 @@
 #pragma once
 
-#include <X11/Xlib.h>
-
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "GPtr.h"
+#include "Xlib.h"
 #include "platform/HotKeys.h"
 
 namespace nvx::platform {
@@ -45,7 +44,12 @@ class X11HotKeys final : public HotKeys {
   unsigned lockMasks(std::size_t combination) const;
   void readEvents();
 
-  std::unique_ptr<Display, GFree<XCloseDisplay>> display_;
+  struct CloseDisplay {
+    void operator()(Display* display) const { xlib()->XCloseDisplay(display); }
+  };
+
+  const Xlib* x_ = nullptr;  // loaded when there is a display to open
+  std::unique_ptr<Display, CloseDisplay> display_;
   GSourcePtr watch_;
   unsigned numLock_ = 0;  // the modifier bit Num Lock sets, 0 when it has none
   std::vector<std::function<void()>> handlers_;

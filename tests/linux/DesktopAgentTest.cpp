@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -119,7 +121,7 @@ class DesktopAgentTest : public testing::Test {
   static ChildProcess::Options options(std::map<std::string, std::string> env) {
     return {.argv = {NVX_MENUBAR_PATH},
             .env = std::move(env),
-            .unsetEnv = {"NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD", "XDG_RUNTIME_DIR"}};
+            .unsetEnv = {"NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD", "XDG_RUNTIME_DIR", "DISPLAY"}};
   }
   // Sends a menu and waits until the agent has applied it (its dump has come).
   Lines apply(const std::string& title, const std::string& items, std::size_t entries = 4,
@@ -135,6 +137,10 @@ class DesktopAgentTest : public testing::Test {
 TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWithANewHost) {
   ASSERT_TRUE(host->waitFor([&] { return !host->registered.empty(); }));
   EXPECT_EQ(host->registered, Lines{item});
+  // With no X display to grab keys on, Xlib is not even loaded.
+  std::stringstream maps;
+  maps << std::ifstream("/proc/" + std::to_string(agent.pid()) + "/maps").rdbuf();
+  EXPECT_EQ(maps.str().find("libX11"), std::string::npos);
   const Lines dump = apply("2", kItems);
   EXPECT_EQ(dump, (Lines{"bar: [orvel] 2", "(NO ICON) [x] A_1  |  1 due", "---", "(NO ICON) B",
                          "(NO ICON) S"}));

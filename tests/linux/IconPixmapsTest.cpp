@@ -17,5 +17,13 @@ TEST(IconPixmapsTest, GoOutAsArgbBytesInNetworkOrderAtEveryHostSizeKeepingPropor
       << text.get();
 }
 
+// The black status icon is a copy made on every update; its pixels are the original's.
+TEST(IconPixmapsTest, ACopyOfAnImageSharesItsPixels) {
+  const PixelImage image(1, 1, {0xFF000000u});
+  const auto copy = std::dynamic_pointer_cast<PixelImage>(image.copy());
+  ASSERT_TRUE(copy);
+  EXPECT_EQ(&copy->argb(), &image.argb());
+}
+
 }  // namespace
 }  // namespace nvx::platform

@@ -13,7 +13,8 @@ class SymbolImages {
   virtual ~SymbolImages() = default;
 
   // The symbol called `name`, described as `accessibilityDescription` to assistive
-  // technology; null when the system has no symbol of that name.
+  // technology; null when the system has no symbol of that name. The image may be shared
+  // between calls: callers configure a copy of it (withSymbolConfiguration), never it.
   virtual std::shared_ptr<Image> symbolImage(std::string_view name,
                                              std::string_view accessibilityDescription) = 0;
 };

@@ -13,7 +13,7 @@ DesktopMenuItem::DesktopMenuItem(MenuTree& tree, std::string title, MenuAction a
                                  bool separator)
     : tree_(tree), id_(tree.add(*this)), title_(std::move(title)), action_(action) {
   shown_.separator = separator;
-  if (!separator) shown_.label = menuLabel(title_);
+  if (!separator) assignMenuLabel(shown_.label, title_);
 }
 
 DesktopMenuItem::~DesktopMenuItem() {

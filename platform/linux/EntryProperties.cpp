@@ -133,14 +133,13 @@ GVariant* propertyNames(PropertyMask mask) {
   return g_variant_builder_end(&builder);
 }
 
-std::string menuLabel(std::string_view text) {
-  std::string label;
-  label.reserve(text.size());
+void assignMenuLabel(std::string& label, std::string_view text) {
+  // In place: a refresh restyles every entry, and the label keeps its capacity.
+  label.clear();
   for (char c : text) {
     if (c == '_') label.push_back('_');
     label.push_back(c);
   }
-  return label;
 }
 
 void applyTitle(const AttributedString& title, EntryProperties& entry) {
@@ -154,7 +153,7 @@ void applyTitle(const AttributedString& title, EntryProperties& entry) {
         text.remove_prefix(1);
     }
   }
-  entry.label = menuLabel(text);
+  assignMenuLabel(entry.label, text);
 }
 
 }  // namespace nvx::platform

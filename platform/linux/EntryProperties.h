@@ -67,9 +67,9 @@ GVariant* propertyValue(const EntryProperties& entry, PropertyMask bit);
 // The names of the properties in `mask`, as an as (floating).
 GVariant* propertyNames(PropertyMask mask);
 
-// `text` as a dbusmenu label: every "_" doubled, so that hosts show it instead of taking it
-// for a mnemonic marker.
-std::string menuLabel(std::string_view text);
+// Makes `label` the dbusmenu label of `text`: every "_" doubled, so that hosts show it instead
+// of taking it for a mnemonic marker.
+void assignMenuLabel(std::string& label, std::string_view text);
 
 // Sets the label and icon name of `entry` from a styled title: an attachment on the first
 // character names the icon (its symbol name) and, with the spaces that follow it, is not part

@@ -162,9 +162,10 @@ std::shared_ptr<Image> IconThemeSymbols::symbolImage(std::string_view name, std:
   auto known = known_.find(icon);
   if (known == known_.end()) {
     if (known_.size() >= kMaxKnownNames) known_.clear();
-    known = known_.emplace(icon, lookUp(icon)).first;
+    auto image = lookUp(icon) ? std::make_shared<ThemeIconImage>(icon) : nullptr;
+    known = known_.emplace(icon, std::move(image)).first;
   }
-  return known->second ? std::make_shared<ThemeIconImage>(icon) : nullptr;
+  return known->second;
 }
 
 // The theme's index.theme is the first one found along the base folders; its folders are

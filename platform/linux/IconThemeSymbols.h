@@ -49,7 +49,9 @@ class IconThemeSymbols final : public SymbolImages {
   // The icon folders of the theme chain that exist, each ended by a NUL: one block, not
   // hundreds of strings (hicolor alone lists over 600 folders).
   std::string iconDirs_;
-  std::unordered_map<std::string, bool> known_;  // answers so far, by icon name
+  // Answers so far, by icon name: the image (never changed: styling configures a copy), or
+  // null for a name the theme lacks.
+  std::unordered_map<std::string, std::shared_ptr<Image>> known_;
 };
 
 }  // namespace nvx::platform

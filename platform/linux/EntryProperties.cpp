@@ -136,10 +136,11 @@ GVariant* propertyNames(PropertyMask mask) {
 void assignMenuLabel(std::string& label, std::string_view text) {
   // In place: a refresh restyles every entry, and the label keeps its capacity.
   label.clear();
-  for (char c : text) {
-    if (c == '_') label.push_back('_');
-    label.push_back(c);
+  for (std::size_t underscore; (underscore = text.find('_')) != std::string_view::npos;) {
+    label.append(text.substr(0, underscore + 1)).push_back('_');
+    text.remove_prefix(underscore + 1);
   }
+  label.append(text);
 }
 
 void applyTitle(const AttributedString& title, EntryProperties& entry) {

@@ -4,8 +4,8 @@
 #include <optional>
 #include <vector>
 
-#include "DesktopNames.h"
 #include "DesktopMenu.h"
+#include "DesktopNames.h"
 
 namespace nvx::platform {
 namespace {

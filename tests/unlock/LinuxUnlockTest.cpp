@@ -5,7 +5,6 @@
 
 #include <csignal>
 #include <optional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -161,8 +160,12 @@ TEST_F(LinuxUnlockTest, AsksForItselfInteractivelyWithoutDetails) {
   ASSERT_EQ(calls.size(), 1u);
   // The start time differs per run: a positive number.
   const std::string startTime = "'start-time': <uint64 ";
+  const std::unique_ptr<GRegex, GFree<g_regex_unref>> number(g_regex_new(
+      (startTime + "[1-9][0-9]*>").c_str(), G_REGEX_DEFAULT, G_REGEX_MATCH_DEFAULT, nullptr));
   const std::string printed =
-      std::regex_replace(calls[0], std::regex(startTime + "[1-9][0-9]*>"), startTime + "T>");
+      GCharPtr(g_regex_replace_literal(number.get(), calls[0].c_str(), -1, 0,
+                                       (startTime + "T>").c_str(), G_REGEX_MATCH_DEFAULT, nullptr))
+          .get();
   // Subject, action, details (none: the prompt is not sent), AllowUserInteraction, cancellation.
   EXPECT_EQ(printed, "[<('unix-process', {'pid': <uint32 " + pid + ">, " + startTime + "T>, " +
                          "'uid': <" + std::to_string(getuid()) + ">})>, " +

@@ -26,7 +26,8 @@ std::unique_ptr<HotKeys> openX11() {
 std::unique_ptr<HotKeys> createDesktopHotKeys(GDBusConnection* sessionBus) {
   // On Wayland an X grab sees keys only while an X client has focus, so the portal comes first
   // there, and the grab only where the portal has no global shortcuts.
-  if (sessionBus && g_getenv(desktop::kEnvWaylandDisplay)) {
+  const char* wayland = g_getenv(desktop::kEnvWaylandDisplay);
+  if (sessionBus && wayland && *wayland) {
     return std::make_unique<PortalHotKeys>(sessionBus, openX11);
   }
   if (auto x11 = openX11()) return x11;

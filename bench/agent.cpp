@@ -118,7 +118,7 @@ bool awaitLaunch(pid_t pid) {
 // Counts the agent's dumps as they arrive on its standard error, reading in bulk.
 class DumpCounter {
  public:
-  explicit DumpCounter(ChildProcess& child) : fd_(child.fd(ChildProcess::kStderr)) {}
+  explicit DumpCounter(ChildProcess& child) : fd_(child.err().fd()) {}
 
   // Reads until `dumps` dumps in all have come; false when the agent ends or stays silent
   // too long first, which also releases every writer waiting in awaitBelow.
@@ -186,7 +186,7 @@ Run agentRun(const Workload& w, std::size_t count) {
     w.emit(0, count, [&](std::string_view piece) { child.write(piece); });
     child.closeStdin();
   });
-  const std::string err = child.readAll(ChildProcess::kStderr, kTimeout);
+  const std::string err = child.err().all(kTimeout);
   const double wall = since(start);
   writer.join();
   if (!err.empty() || child.wait(kTimeout) != 0) return {};
@@ -243,7 +243,7 @@ std::vector<double> latencies(const Workload& w) {
   for (int i = 0; i < kLatencyWarmUp + kLatencyLines; ++i) {
     const auto start = Clock::now();
     w.emit(static_cast<std::size_t>(i), 1, [&](std::string_view line) { child.write(line); });
-    if (child.readLines(ChildProcess::kStderr, kDumpLines, kTimeout).size() != kDumpLines) {
+    if (child.err().lines(kDumpLines, kTimeout).size() != kDumpLines) {
       return {};
     }
     if (i >= kLatencyWarmUp) us.push_back(since(start) * 1e6);
@@ -259,7 +259,7 @@ std::vector<double> startUps(const Workload& w) {
     const auto start = Clock::now();
     ChildProcess child(agent(true));
     w.emit(0, 1, [&](std::string_view line) { child.write(line); });
-    if (child.readLines(ChildProcess::kStderr, kDumpLines, kTimeout).size() != kDumpLines) {
+    if (child.err().lines(kDumpLines, kTimeout).size() != kDumpLines) {
       return {};
     }
     ms.push_back(since(start) * 1e3);
@@ -274,7 +274,7 @@ std::vector<double> startUps(const Workload& w) {
 long idleSwitches(const Workload& w) {
   ChildProcess child(agent(true));
   w.emit(0, 1, [&](std::string_view line) { child.write(line); });
-  if (child.readLines(ChildProcess::kStderr, kDumpLines, kTimeout).size() != kDumpLines) return -1;
+  if (child.err().lines(kDumpLines, kTimeout).size() != kDumpLines) return -1;
   std::this_thread::sleep_for(kSettle);
   const long before = voluntarySwitches(child.pid());
   std::this_thread::sleep_for(kIdle);

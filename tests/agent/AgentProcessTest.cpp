@@ -66,18 +66,18 @@ TEST(AgentProcessTest, TurnsClicksHotKeyAndNotificationClicksIntoEventLines) {
 }
 
 TEST(AgentProcessTest, KeepsWorkingAfterTheParentClosesItsEndOfStdoutOrStderr) {
-  for (int stream : {ChildProcess::kStdout, ChildProcess::kStderr}) {
+  for (bool stdoutClosed : {true, false}) {
     User user;
     ChildProcess child(user.attach(agent()));
-    stream == ChildProcess::kStdout ? child.closeStdout() : child.closeStderr();
+    (stdoutClosed ? child.out() : child.err()).close();
     child.write(kMenuAndNote);  // the dump meets a closed stderr
-    EXPECT_EQ(user.reports.line(), "notification T|B") << stream;
+    EXPECT_EQ(user.reports.line(), "notification T|B") << stdoutClosed;
     user.say("click a\nclick share\n");  // the event line meets a closed stdout
-    EXPECT_EQ(user.reports.line(), "share hi") << stream;
+    EXPECT_EQ(user.reports.line(), "share hi") << stdoutClosed;
     child.write(kMenuAndNote);
-    EXPECT_EQ(user.reports.line(), "notification T|B") << stream;
+    EXPECT_EQ(user.reports.line(), "notification T|B") << stdoutClosed;
     const Outcome outcome = child.finish();
-    EXPECT_EQ(std::pair(outcome.status, outcome.signal), std::pair(0, 0)) << stream;
+    EXPECT_EQ(std::pair(outcome.status, outcome.signal), std::pair(0, 0)) << stdoutClosed;
   }
 }
 
@@ -90,10 +90,10 @@ TEST(AgentProcessTest, OutlivesItsParentWhileItsInputStaysOpen) {
   EXPECT_EQ(shell.wait(), std::optional<int>(0));
   std::this_thread::sleep_for(100ms);
   shell.write(menu("alive") + "\n");
-  EXPECT_EQ(shell.readLines(ChildProcess::kStderr, 1), Lines{"bar: [orvel] alive"});
+  EXPECT_EQ(shell.err().lines(1), Lines{"bar: [orvel] alive"});
   shell.closeStdin();
   // The agent's end of stderr closes when it exits.
-  EXPECT_EQ(shell.readAll(ChildProcess::kStderr), "(NO ICON) A\n");
+  EXPECT_EQ(shell.err().all(), "(NO ICON) A\n");
 }
 
 // Only the timers' wiring to the program's own loop; the times are the virtual clock's to test.
@@ -135,7 +135,7 @@ TEST(AgentProcessTest, NeverTakesCommandsFromItsOwnStandardInput) {
     std::this_thread::sleep_for(5ms);
   }
   say(parent, menu("1") + "\n");
-  EXPECT_EQ(child.readLines(ChildProcess::kStderr, 2), (Lines{"bar: [orvel] 1", "(NO ICON) A"}));
+  EXPECT_EQ(child.err().lines(2), (Lines{"bar: [orvel] 1", "(NO ICON) A"}));
   close(parent);
   EXPECT_EQ(child.finish(), (Outcome{"", "", 0, 0}));
 }

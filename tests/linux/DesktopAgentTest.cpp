@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/PrivateBus.h"
+#include "DesktopTest.h"
 
 namespace nvx::test {
 namespace {
@@ -33,12 +33,7 @@ struct TrayHost {
   Lines registered;
   Lines signalsSeen;
 
-  explicit TrayHost(const std::string& address)
-      : bus(g_dbus_connection_new_for_address_sync(
-            address.c_str(),
-            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, nullptr)) {
+  explicit TrayHost(const PrivateBus& on) : bus(on.connect()) {
     static const GDBusInterfaceVTable vtable = {
         [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant* args,
            GDBusMethodInvocation* call, gpointer self) {
@@ -82,14 +77,6 @@ struct TrayHost {
     const GCharPtr text(g_variant_print(reply.get(), TRUE));
     return text.get();
   }
-  // Delivers what has arrived so far.
-  void drain() {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-  }
-  bool waitFor(const auto& done) {
-    return nvx::test::waitFor([&] { return drain(), done(); });
-  }
 };
 
 // A GetLayout reply without its revision number.
@@ -113,9 +100,9 @@ const std::string kRefreshed =
 class DesktopAgentTest : public testing::Test {
  protected:
   PrivateBus bus;
-  std::string address = bus.address();
-  std::unique_ptr<TrayHost> host = std::make_unique<TrayHost>(address);
-  ChildProcess agent{options({{"DBUS_SESSION_BUS_ADDRESS", address}, {"NVX_DUMP_MENU", "1"}})};
+  std::unique_ptr<TrayHost> host = std::make_unique<TrayHost>(bus);
+  ChildProcess agent{
+      options({{"DBUS_SESSION_BUS_ADDRESS", bus.address()}, {"NVX_DUMP_MENU", "1"}})};
   std::string item = "org.kde.StatusNotifierItem-" + std::to_string(agent.pid()) + "-1";
 
   static ChildProcess::Options options(std::map<std::string, std::string> env) {
@@ -127,7 +114,7 @@ class DesktopAgentTest : public testing::Test {
   Lines apply(const std::string& title, const std::string& items, std::size_t entries = 4,
               const std::string& iconStyle = "") {
     agent.write(menuLine(title, items, iconStyle));
-    return agent.readLines(ChildProcess::kStderr, entries + 1, 10s);
+    return agent.err().lines(entries + 1, 10s);
   }
   std::string menuCall(const char* method, const char* args) {
     return host->call(item, "/MenuBar", kMenu, method, args);
@@ -135,7 +122,7 @@ class DesktopAgentTest : public testing::Test {
 };
 
 TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWithANewHost) {
-  ASSERT_TRUE(host->waitFor([&] { return !host->registered.empty(); }));
+  ASSERT_TRUE(spinUntil([&] { return !host->registered.empty(); }));
   EXPECT_EQ(host->registered, Lines{item});
   // With no X display to grab keys on, Xlib is not even loaded.
   std::stringstream maps;
@@ -147,7 +134,7 @@ TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWith
   // The same input without a desktop dumps the same text.
   ChildProcess headless(options({{"NVX_DUMP_MENU", "1"}}));
   headless.write(menuLine("2", kItems));
-  EXPECT_EQ(headless.readLines(ChildProcess::kStderr, 5, 10s), dump);
+  EXPECT_EQ(headless.err().lines(5, 10s), dump);
 
   const std::string props =
       host->call(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "GetAll",
@@ -167,12 +154,12 @@ TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWith
   for (const char* id : {"3", "4", "2", "1", "5"}) {
     menuCall("Event", (std::string("(") + id + ", 'clicked', <0>, uint32 0)").c_str());
   }
-  EXPECT_EQ(agent.readLines(ChildProcess::kStdout, 2, 10s), (Lines{"a", "c"}));
+  EXPECT_EQ(agent.out().lines(2, 10s), (Lines{"a", "c"}));
 
   // A tray host that restarts gets the item again.
   host.reset();
-  host = std::make_unique<TrayHost>(address);
-  ASSERT_TRUE(host->waitFor([&] { return host->registered == Lines{item}; }));
+  host = std::make_unique<TrayHost>(bus);
+  ASSERT_TRUE(spinUntil([&] { return host->registered == Lines{item}; }));
 }
 
 TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpdate) {
@@ -181,7 +168,7 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
   const auto seen = [&](const std::string& signal) {
     return std::count(host->signalsSeen.begin(), host->signalsSeen.end(), signal) > 0;
   };
-  ASSERT_TRUE(host->waitFor([&] { return seen("XAyatanaNewLabel ('2', '2')"); }));
+  ASSERT_TRUE(spinUntil([&] { return seen("XAyatanaNewLabel ('2', '2')"); }));
   const std::string layout = menuCall("GetLayout", "(0, 0, @as [])");
   const std::uint32_t revision = std::stoul(layout.substr(8));
   host->signalsSeen.clear();
@@ -205,7 +192,7 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
                                  "LayoutUpdated (uint32 " + std::to_string(revision + 1) + ", 0)"});
   // The menu's signal comes with AboutToShow, the item's on the agent's idle loop: in either
   // order.
-  host->waitFor([&] { return seen("XAyatanaNewLabel ('3', '3')"); });
+  spinUntil([&] { return seen("XAyatanaNewLabel ('3', '3')"); });
   Lines got = host->signalsSeen;
   std::sort(got.begin() + (got.empty() ? 0 : 1), got.end());
   std::sort(rebuilt.begin() + 1, rebuilt.end());
@@ -223,7 +210,7 @@ TEST_F(DesktopAgentTest, BadCallsGetErrorsAndChooseNothing) {
   }
   EXPECT_EQ(withoutRevision(menuCall("GetLayout", "(0, -1, ['label'])")),
             ", (0, @a{sv} {}, [<(6, @a{sv} {}, @av [])>, <(7, @a{sv} {}, @av [])>]))");
-  EXPECT_EQ(agent.readAll(ChildProcess::kStdout, 200ms), "");
+  EXPECT_EQ(agent.out().all(200ms), "");
 }
 
 }  // namespace

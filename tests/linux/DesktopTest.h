@@ -26,11 +26,7 @@ inline void drain() {
 // it, and the signal is dispatched. Takes a floating `args`.
 inline void forge(const PrivateBus& bus, const char* path, const char* interface, const char* name,
                   GVariant* args) {
-  const GObjectPtr<GDBusConnection> other(g_dbus_connection_new_for_address_sync(
-      bus.address().c_str(),
-      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-      nullptr, nullptr, nullptr));
+  const GObjectPtr<GDBusConnection> other = bus.connect();
   const char* us = g_dbus_connection_get_unique_name(bus.connection());
   g_dbus_connection_emit_signal(other.get(), us, path, interface, name, args, nullptr);
   const GVariantPtr pong(g_dbus_connection_call_sync(

@@ -74,9 +74,6 @@ class ChildProcess {
     std::vector<std::pair<int, int>> fds{};  // {descriptor here, number in the child}: a copy
     uid_t uid = 0;  // nonzero: run as this user and the group of the same number
   };
-  static constexpr int kStdout = 1;
-  static constexpr int kStderr = 2;
-
   explicit ChildProcess(Options options);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
@@ -88,17 +85,9 @@ class ChildProcess {
 
   bool write(std::string_view bytes);  // all of it to standard input; false when refused
   void closeStdin();
-  void closeStdout() { out_.close(); }
-  void closeStderr() { err_.close(); }
-
-  // This side's end of standard output or error, for a caller that reads in bulk itself.
-  int fd(int stream) const { return stream == kStdout ? out_.fd() : err_.fd(); }
-  Lines readLines(int stream, std::size_t count, std::chrono::milliseconds timeout = 10s) {
-    return (stream == kStdout ? out_ : err_).lines(count, timeout);
-  }
-  std::string readAll(int stream, std::chrono::milliseconds timeout = 10s) {
-    return (stream == kStdout ? out_ : err_).all(timeout);
-  }
+  // This side's ends of standard output and error.
+  Incoming& out() { return out_; }
+  Incoming& err() { return err_; }
 
   // The exit status (128 + the signal for a child a signal ended) once it ended in time.
   std::optional<int> wait(std::chrono::milliseconds timeout = 10s);

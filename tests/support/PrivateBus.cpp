@@ -30,11 +30,7 @@ PrivateBus::PrivateBus() {
       .argv = {"dbus-daemon", "--nofork", "--config-file=" + dir_ + "/bus.conf"},
       .capture = false});
   waitFor([&] {
-    connection_.reset(g_dbus_connection_new_for_address_sync(
-        address_.c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, nullptr));
+    connection_ = connect();
     return connection_ != nullptr || !daemon_->running();
   });
 }
@@ -46,6 +42,14 @@ PrivateBus::~PrivateBus() {
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
   }
+}
+
+GObjectPtr<GDBusConnection> PrivateBus::connect() const {
+  return GObjectPtr<GDBusConnection>(g_dbus_connection_new_for_address_sync(
+      address_.c_str(),
+      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+      nullptr, nullptr, nullptr));
 }
 
 Env PrivateBus::env() const {

@@ -28,6 +28,8 @@ class PrivateBus {
   GDBusConnection* connection() const { return connection_.get(); }
   const std::string& dir() const { return dir_; }
   const std::string& address() const { return address_; }
+  // A new connection of its own to this bus; null when none can be made.
+  GObjectPtr<GDBusConnection> connect() const;
   // DBUS_SYSTEM_BUS_ADDRESS and DBUS_SESSION_BUS_ADDRESS for a child, both naming this bus.
   Env env() const;
 

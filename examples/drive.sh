@@ -11,7 +11,7 @@ coproc AGENT { exec "$agent"; }
 
 # Describe the menu: a title beside the icon, entries with details, a separator, a submenu.
 menu='{"menu":{"title":"3","tooltip":"Norvane: 3 cards due","items":['
-menu+='{"id":"open","text":"Open Norvane","bold":true},{},'
+menu+='{"id":"show","text":"Open Norvane","bold":true},{},'
 menu+='{"id":"decks","text":"Decks","children":[{"id":"deck:es","text":"Spanish","detail":"3 due"}]},'
 menu+='{"id":"alerts","text":"Alerts","detail":"1 new","ready":true}]}}'
 echo "$menu" >&"${AGENT[1]}"
@@ -19,16 +19,21 @@ echo "$menu" >&"${AGENT[1]}"
 # Ask for a notification; a click on it comes back as "open".
 echo '{"notify":{"title":"Cards due","body":"3 cards are waiting."}}' >&"${AGENT[1]}"
 
-# React to what the user does, for a while; a real parent would keep reading for good.
-echo "waiting 5 s for user actions..."
-while IFS= read -r -t 5 event <&"${AGENT[0]}"; do
+# React to what the user does, for as long as the person trying it likes; a real parent keeps
+# reading for good.
+exec {events}<&"${AGENT[0]}"
+while IFS= read -r event; do
   case "$event" in
     open) echo "the user opened a notification" ;;
     card) echo "the user pressed the hot key" ;;
     *) echo "the user chose: $event" ;;
   esac
-done || true
+done <&"$events" &
+echo "Find the icon in the tray, choose entries, click the notification, press Control-Alt-L."
+echo "Press Enter (or Control-D) to end."
+read -r _ || true
 
 # Closing its input ends the agent.
 exec {AGENT[1]}>&-
 wait "$AGENT_PID"
+wait

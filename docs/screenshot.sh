@@ -1,48 +1,116 @@
 #!/usr/bin/env bash
-# Takes docs/menu-xfce.png: the agent's menu opened in a real tray host (Debian's xfce4-panel)
-# on a private X server (Xvfb) with a private session bus, so that nothing of the machine's
-# own desktop is used. Installs the few Debian packages it needs when they are missing.
-#   docs/screenshot.sh [path/to/nvx-menubar]
+# Takes docs/menu-<host>.png: the agent's menu opened in a real tray host on a private X server
+# (Xvfb) with a private session bus, so that nothing of the machine's own desktop is used.
+# Installs the Debian packages it needs when they are missing.
+#
+#   docs/screenshot.sh [xfce|lxqt|gnome|plasma] [path/to/nvx-menubar]
+#
+# NVX_SHOT_DISPLAY=:N picks the X display (default: the first free one from :50);
+# NVX_SHOT_BUTTON=1 clicks with the left button instead of the right one; NVX_SHOT_HOLD=1 keeps
+# everything running after the shot until Enter, to look by hand. The menu is
+# the last line of examples/demo.jsonl. Every step waits on a condition, with a time limit;
+# every process started here (including those the bus starts on demand) is ended on exit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-agent=${1:-build/main/nvx-menubar}
-out=docs/menu-xfce.png
+host=${1:-xfce}
+agent=${2:-build/main/nvx-menubar}
+out=docs/menu-$host.png
 
-need=(xvfb dbus-daemon xfce4-panel xdotool x11-apps netpbm)
+common=(xvfb dbus-daemon xdotool imagemagick)
+case $host in
+  xfce) need=(xfce4-panel xfconf adwaita-icon-theme) ;;
+  lxqt) need=(lxqt-panel lxqt-qtplugin adwaita-icon-theme) ;;
+  gnome) need=(gnome-shell gnome-shell-extension-appindicator libgl1-mesa-dri adwaita-icon-theme) ;;
+  plasma) need=(plasma-workspace kwin-x11 kded5 breeze-icon-theme) ;;
+  *) echo "usage: $0 [xfce|lxqt|gnome|plasma] [path/to/nvx-menubar]" >&2; exit 2 ;;
+esac
 missing=()
-for p in "${need[@]}"; do
+for p in "${common[@]}" "${need[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""; [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=1200 install -y -qq \
+    --no-install-recommends "${missing[@]}" >/dev/null
 fi
 [ -x "$agent" ] || { echo "build the agent first (scripts/run-demo)" >&2; exit 1; }
+agent=$(realpath "$agent")
 
 work=$(mktemp -d)
-pids=()
+# Every process started from here on carries this mark in its environment, so that cleanup finds
+# them all, the ones the bus activates too, and no other.
+export NVX_SHOT_MARK=$work
+
+marked() {
+  local f
+  for f in $(env -u NVX_SHOT_MARK grep -lzxF "NVX_SHOT_MARK=$work" /proc/[0-9]*/environ 2>/dev/null); do
+    f=${f#/proc/}
+    echo "${f%/environ}"
+  done
+}
 cleanup() {
-  kill "${pids[@]}" 2>/dev/null || true
-  wait 2>/dev/null || true
-  sleep 1  # the panel's settings store ends once its bus has gone
-  rm -rf "$work"
+  local pids n
+  pids=$(marked)
+  [ -z "$pids" ] || kill $pids 2>/dev/null || true
+  for n in $(seq 50); do
+    pids=$(marked)
+    [ -n "$pids" ] || break
+    [ "$n" -lt 50 ] || kill -9 $pids 2>/dev/null || true
+    sleep 0.1
+  done
+  [ -n "${NVX_SHOT_KEEP:-}" ] && echo "kept $work" >&2 || rm -rf "$work"
 }
 trap cleanup EXIT
 
-# A display, a home and a session bus of their own. Set before the bus starts: the services
-# it starts on demand (the panel's settings store) inherit them.
-display=:$((90 + RANDOM % 100))
-export DISPLAY=$display DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus" HOME=$work
-export XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work
-export XDG_CONFIG_DIRS=$work/config XDG_DATA_HOME=$work/data NO_AT_BRIDGE=1
-unset XDG_SESSION_TYPE WAYLAND_DISPLAY SESSION_MANAGER
-Xvfb "$display" -screen 0 360x260x24 -nolisten tcp >/dev/null 2>&1 & pids+=($!)
-dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" >/dev/null 2>&1 & pids+=($!)
+# Runs a command every 0.2 s until it succeeds; gives up after the given seconds.
+wait_for() {
+  local limit=$1 what=$2
+  shift 2
+  local end=$((SECONDS + limit))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || { echo "$host: gave up waiting for $what" >&2; exit 1; }
+    sleep 0.2
+  done
+}
 
-# One panel along the top holding only the tray, whose watcher the agent registers with.
-mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml"
-cat > "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'XML'
+# A display, a home and a session bus of their own, set before the bus starts: the services it
+# starts on demand inherit them. A second private bus stands in for the system bus.
+mkdir -p "$work/home" "$work/rt" && chmod 700 "$work/rt"
+export HOME=$work/home XDG_RUNTIME_DIR=$work/rt XDG_CONFIG_HOME=$work/home/.config
+export XDG_CACHE_HOME=$work/home/.cache XDG_DATA_HOME=$work/home/.local/share
+export XDG_SESSION_TYPE=x11 LIBGL_ALWAYS_SOFTWARE=1 NO_AT_BRIDGE=1
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/bus DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/sysbus
+unset WAYLAND_DISPLAY SESSION_MANAGER XDG_CONFIG_DIRS XDG_CURRENT_DESKTOP
+width=1024 height=768 button=${NVX_SHOT_BUTTON:-3}
+if [ -n "${NVX_SHOT_DISPLAY:-}" ]; then
+  display=$NVX_SHOT_DISPLAY
+else
+  display=:50
+  while [ -e "/tmp/.X${display#:}-lock" ]; do display=:$((${display#:} + 1)); done
+fi
+export DISPLAY=$display
+Xvfb "$display" -screen 0 ${width}x${height}x24 -nolisten tcp +extension GLX >/dev/null 2>&1 &
+wait_for 30 "the X server" xdotool getdisplaygeometry
+dbus-daemon --session --nofork --address="$DBUS_SESSION_BUS_ADDRESS" >/dev/null 2>&1 &
+dbus-daemon --session --nofork --address="$DBUS_SYSTEM_BUS_ADDRESS" >/dev/null 2>&1 &
+wait_for 10 "the session bus" gdbus call --session -d org.freedesktop.DBus \
+  -o /org/freedesktop/DBus -m org.freedesktop.DBus.GetId
+
+watcher() {
+  gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
+    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher "$1"
+}
+host_ready() { watcher IsStatusNotifierHostRegistered | grep -q true; }
+item_listed() { watcher RegisteredStatusNotifierItems | grep -q StatusNotifierItem; }
+
+# The host, with the tray in a bar along the top (GNOME, XFCE, LXQt) or bottom (Plasma);
+# bar = the rows of the screen the bar takes.
+case $host in
+xfce)
+  bar="0 40"
+  conf=$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml
+  mkdir -p "$conf"
+  cat > "$conf/xfce4-panel.xml" <<'XML'
 <?xml version="1.0" encoding="UTF-8"?>
 <channel name="xfce4-panel" version="1.0">
   <property name="configver" type="int" value="2"/>
@@ -63,38 +131,128 @@ cat > "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'XML
   </property>
 </channel>
 XML
-sleep 1
-xfce4-panel >/dev/null 2>&1 & pids+=($!)
-sleep 2
+  xfce4-panel --disable-wm-check >/dev/null 2>&1 &
+  ;;
+lxqt)
+  bar="0 40"
+  mkdir -p "$XDG_CONFIG_HOME/lxqt"
+  printf '[General]\nicon_theme=Adwaita\n' > "$XDG_CONFIG_HOME/lxqt/lxqt.conf"
+  cat > "$XDG_CONFIG_HOME/lxqt/panel.conf" <<'CONF'
+[General]
+__userfile__=true
+panels=panel1
 
-# The agent, with a menu of the kinds of entries a parent sends.
+[panel1]
+plugins=statusnotifier
+position=Top
+panelSize=28
+iconSize=22
+alignment=-1
+width=100
+width-percent=true
+
+[statusnotifier]
+type=statusnotifier
+CONF
+  # As in an LXQt session: Qt takes the icon theme from LXQt's settings.
+  QT_QPA_PLATFORMTHEME=lxqt lxqt-panel >/dev/null 2>&1 &
+  ;;
+gnome)
+  bar="0 40"
+  export XDG_CURRENT_DESKTOP=GNOME
+  gsettings set org.gnome.shell enabled-extensions "['ubuntu-appindicators@ubuntu.com']"
+  gsettings set org.gnome.shell disable-user-extensions false
+  gsettings set org.gnome.shell welcome-dialog-last-shown-version '999'
+  gnome-shell --x11 --replace --sm-disable >"$work/shell.log" 2>&1 &
+  shell() {
+    gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \
+      -m org.freedesktop.DBus.Properties."$@"
+  }
+  wait_for 240 "GNOME Shell" shell Get org.gnome.Shell OverviewActive
+  # The shell starts in the overview; leave it, so the top bar shows the tray.
+  wait_for 60 "the overview to close" \
+    bash -c "$(declare -f shell); shell Set org.gnome.Shell OverviewActive '<false>' &&
+      shell Get org.gnome.Shell OverviewActive | grep -q false"
+  ;;
+plasma)
+  bar="$((height - 60)) $height"
+  export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 QT_QPA_PLATFORM=xcb
+  kwin_x11 --replace >/dev/null 2>&1 &
+  wait_for 120 "KWin" gdbus call --session -d org.kde.KWin -o /KWin \
+    -m org.freedesktop.DBus.Peer.Ping
+  kded5 >/dev/null 2>&1 &
+  plasmashell >"$work/plasma.log" 2>&1 &
+  ;;
+esac
+wait_for 240 "the tray host" host_ready
+
+# The agent, on the last menu of the sample stream.
 mkfifo "$work/in"
-sleep 60 > "$work/in" & pids+=($!)
-"$agent" < "$work/in" > "$work/events" 2>/dev/null & pids+=($!)
-menu='{"menu":{"title":"3","tooltip":"Norvane: 3 cards due","items":['
-menu+='{"id":"open","text":"Open Norvane","bold":true},{},'
-menu+='{"id":"deck:es","text":"Spanish","detail":"12 due","ready":true},'
-menu+='{"id":"deck:fr","text":"French","detail":"3 due"},'
-menu+='{"id":"deck:de","text":"German_B1","detail":"done","disabled":true},{},'
-menu+='{"id":"decks","text":"All decks","children":[{"id":"deck:it","text":"Italian"}]},'
-menu+='{"id":"count","text":"Show count in the bar","checked":true}]}}'
-echo "$menu" > "$work/in"
-# Until the tray lists the item, then a moment for it to fetch the menu.
-for _ in $(seq 50); do
-  gdbus call --session -d org.kde.StatusNotifierWatcher -o /StatusNotifierWatcher \
-    -m org.freedesktop.DBus.Properties.Get org.kde.StatusNotifierWatcher \
-    RegisteredStatusNotifierItems 2>/dev/null | grep -q StatusNotifierItem && break
-  sleep 0.2
-done
-sleep 3
+sleep infinity > "$work/in" &
+"$agent" < "$work/in" > "$work/events" 2>/dev/null &
+tail -n 1 examples/demo.jsonl > "$work/in"
+wait_for 60 "the item to be registered" item_listed
 
-# A click on the tray's only icon opens the menu (press and release apart, as a hand does).
-xdotool mousemove 12 13
-sleep 0.3
-xdotool mousedown 1
-sleep 0.2
-xdotool mouseup 1
-sleep 1.5
-xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut -left 0 -top 0 -width 220 -height 200 |
-  pnmtopng > "$out"
+shot() { import -window root "$1"; }
+# The bounding box (WxH+X+Y) of the agent's blue icon within the bar, once it is drawn.
+icon_box() {
+  shot "$work/bar.png"
+  local b
+  b=$(convert "$work/bar.png" -crop "${width}x$((${bar#* } - ${bar% *}))+0+${bar% *}" +repage \
+    -fuzz 12% -fill black +opaque '#2F6FDE' -fill white -opaque '#2F6FDE' \
+    -format '%[fx:mean>0.0002] %@' info:)
+  [ "${b% *}" = 1 ] || return 1
+  echo "${b#* }" > "$work/icon"
+}
+wait_for 60 "the icon" icon_box
+read -r iw ih ix iy < <(sed 's/[x+]/ /g' "$work/icon")
+x=$((ix + iw / 2)) y=$((${bar% *} + iy + ih / 2))
+
+# The box (WxH+X+Y) of what changed between two shots; fails when nothing did.
+changed() {
+  local b
+  b=$(convert "$1" "$2" -compose difference -composite -colorspace gray -threshold 0 \
+    -format '%[fx:maxima>0] %@' info:)
+  [ "${b% *}" = 1 ] && echo "${b#* }"
+}
+# A moment for the host to settle (a tooltip, an animation): the same picture twice in a row.
+settled() {
+  shot "$work/a.png"
+  sleep 0.5
+  shot "$work/before.png"
+  ! changed "$work/a.png" "$work/before.png"
+}
+xdotool mousemove "$x" "$y"
+wait_for 30 "the screen to settle" settled
+# A click on the icon (press and release apart, as a hand does), then until a menu appears
+# beyond the bar and stops changing. The right button opens the menu in every host.
+xdotool mousedown "$button"
+sleep 0.1
+xdotool mouseup "$button"
+menu_shown() {
+  shot "$work/after.png"
+  changed "$work/before.png" "$work/after.png" > "$work/box" || return 1
+  local w h x y
+  read -r w h x y < <(sed 's/[x+]/ /g' "$work/box")
+  [ "$y" -lt "${bar% *}" ] || [ $((y + h)) -gt "${bar#* }" ] || return 1
+  sleep 0.5
+  shot "$work/again.png"
+  ! changed "$work/after.png" "$work/again.png"
+}
+wait_for 30 "the menu" menu_shown
+
+# The shot: what changed, and the icon, with a margin.
+read -r bw bh bx by < <(sed 's/[x+]/ /g' "$work/box")
+x0=$(( (bx < ix ? bx : ix) - 8 )) y0=$(( (by < y - ih / 2 ? by : y - ih / 2) - 8 ))
+x1=$(( (bx + bw > ix + iw ? bx + bw : ix + iw) + 8 ))
+y1=$(( (by + bh > y + ih / 2 ? by + bh : y + ih / 2) + 8 ))
+x0=$((x0 < 0 ? 0 : x0)) y0=$((y0 < 0 ? 0 : y0))
+x1=$((x1 > width ? width : x1)) y1=$((y1 > height ? height : y1))
+convert "$work/after.png" -crop "$((x1 - x0))x$((y1 - y0))+$x0+$y0" +repage "$out"
 echo "wrote $out"
+
+if [ -n "${NVX_SHOT_HOLD:-}" ]; then
+  echo "$host is up on $DISPLAY, session bus $DBUS_SESSION_BUS_ADDRESS;" \
+    "the agent reads $work/in. Enter (or end of input) ends it all."
+  read -r _ || true
+fi

@@ -182,7 +182,7 @@ TEST(MessageDecoderTest, RejectsNestingBeyondTheDepthLimitAndWalksTheDeepestAcce
   const int deepest = (limit - 3) / 2;
   auto message = decode(nestedItems(deepest));
   ASSERT_TRUE(message && message->menu);
-  EXPECT_EQ(shapeOf(message->menu->items).size(), static_cast<std::size_t>(deepest));
+  EXPECT_EQ(message->menu->items.front().shape().size(), static_cast<std::size_t>(deepest));
   const StatusMenuModel copy = *message->menu;
   EXPECT_TRUE(copy.items == message->menu->items);
 }

@@ -52,24 +52,9 @@ void appendShape(const std::vector<Item>& items, Shape& out) {
 
 }  // namespace
 
-bool sameShape(const Shape& a, const Shape& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (a[i].has_value() != b[i].has_value()) return false;
-    if (a[i] && !sameText(*a[i], *b[i])) return false;
-  }
-  return true;
-}
-
 Shape Item::shape() const {
   Shape out{id};
   if (children) appendShape(*children, out);
-  return out;
-}
-
-Shape shapeOf(const std::vector<Item>& items) {
-  Shape out;
-  appendShape(items, out);
   return out;
 }
 

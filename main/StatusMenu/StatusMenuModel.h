@@ -12,10 +12,6 @@ namespace nvx {
 // contributing an absent element. The views are those of the items it was taken from.
 using Shape = std::vector<std::optional<std::string_view>>;
 
-// True when both shapes have the same length and agree element by element (texts by
-// canonical equivalence; absent equals only absent).
-bool sameShape(const Shape& a, const Shape& b);
-
 // A text of a model: a view of bytes the model keeps, or of a literal. It cannot be made from a
 // temporary string, which would leave it pointing at freed memory.
 struct TextView : std::string_view {
@@ -61,10 +57,9 @@ struct StatusMenuModel {
   std::shared_ptr<const void> texts{};
 };
 
-// Concatenated shapes of the items, in list order.
-Shape shapeOf(const std::vector<StatusMenuModel::Item>& items);
-
-// sameShape(shapeOf(a), shapeOf(b)), walking both lists side by side without building shapes.
+// True when the lists' shapes (their items' shapes one after the other) have the same length
+// and agree element by element: ids by canonical equivalence, absent equal only to absent.
+// Walks both lists side by side without building shapes.
 bool sameShape(const std::vector<StatusMenuModel::Item>& a,
                const std::vector<StatusMenuModel::Item>& b);
 

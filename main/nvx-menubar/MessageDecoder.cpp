@@ -1,10 +1,9 @@
 #include "MessageDecoder.h"
 
-#include <cstring>
-#include <memory>
 #include <utility>
 
 #include "Protocol.h"
+#include "StatusMenu/TextBlock.h"
 #include "Utf8.h"
 
 namespace nvx {
@@ -19,67 +18,6 @@ using Item = StatusMenuModel::Item;
 // New entries are copied from this one: value-initialising the aggregate would zero all of it
 // first (with a string instruction slow to start), which costs more than copying its members.
 const Item kBlank{};
-
-// Copies the texts of one menu, one after another, into a single block the model keeps.
-// Sized to the line, which a decoded string never outgrows: every escape is longer than what
-// it stands for.
-class Texts {
- public:
-  explicit Texts(std::size_t capacity)
-      : block_(std::make_shared_for_overwrite<char[]>(capacity)),
-        next_(block_.get()),
-        end_(next_ + capacity) {}
-
-  // A view of a copy of `s`, or nothing when it would not fit (which valid JSON rules out).
-  std::optional<std::string_view> keep(std::string_view s) {
-    if (s.size() > static_cast<std::size_t>(end_ - next_)) return std::nullopt;
-    std::memcpy(next_, s.data(), s.size());
-    const std::string_view kept(next_, s.size());
-    next_ += s.size();
-    return kept;
-  }
-
-  // The block, to be kept by `menu`. A line that is mostly something else (a long note, unknown
-  // keys) would leave a large block mostly empty for as long as the menu is shown: then the
-  // texts move to a block of their own size.
-  std::shared_ptr<const char[]> keptBy(StatusMenuModel& menu) && {
-    const char* begin = block_.get();
-    const auto used = static_cast<std::size_t>(next_ - begin);
-    const auto capacity = static_cast<std::size_t>(end_ - begin);
-    if (capacity <= kShrinkAbove || used >= capacity / 2) return std::move(block_);
-    auto fitted = std::make_shared_for_overwrite<char[]>(used);
-    if (used > 0) std::memcpy(fitted.get(), begin, used);
-    const char* to = fitted.get();
-    forEachText(menu, [&](TextView& t) { t = TextView(to + (t.data() - begin), t.size()); });
-    return fitted;
-  }
-
- private:
-  static constexpr std::size_t kShrinkAbove = std::size_t{64} << 10;
-
-  // Calls f(TextView&) on every text of `menu`, walking the entries without recursion.
-  template <class F>
-  static void forEachText(StatusMenuModel& menu, F&& f) {
-    f(menu.title);
-    f(menu.tooltip);
-    for (auto* t : {&menu.shareText, &menu.iconStyle})
-      if (*t) f(**t);
-    std::vector<std::vector<Item>*> lists{&menu.items};
-    while (!lists.empty()) {
-      std::vector<Item>* list = lists.back();
-      lists.pop_back();
-      for (Item& item : *list) {
-        for (auto* t : {&item.id, &item.text, &item.detail, &item.icon})
-          if (*t) f(**t);
-        if (item.children) lists.push_back(&*item.children);
-      }
-    }
-  }
-
-  std::shared_ptr<char[]> block_;
-  char* next_;
-  char* end_;
-};
 
 // Each decoder returns false on the first failure; the caller then drops the whole message.
 class Decoding {
@@ -200,7 +138,9 @@ class Decoding {
   bool menu(element e, StatusMenuModel& menu) {
     object o;
     if (e.get_object().get(o) != simdjson::SUCCESS) return false;
-    // A menu key repeated starts a new block, so that the last one wins with no stale texts.
+    // Sized to the line, which a decoded string never outgrows: every escape is longer than
+    // what it stands for. A menu key repeated starts a new block, so that the last one wins
+    // with no stale texts.
     texts_.emplace(lineSize_);
     bool hasTitle = false, hasTooltip = false, hasItems = false;
     for (auto field : o) {
@@ -243,7 +183,7 @@ class Decoding {
   }
 
   std::size_t lineSize_;
-  std::optional<Texts> texts_;
+  std::optional<TextBlock> texts_;
 };
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "HeadlessMenu.h"
 
-#include <cassert>
 #include <utility>
 
 #include "platform/OwnAs.h"

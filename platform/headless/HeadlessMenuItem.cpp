@@ -1,6 +1,5 @@
 #include "HeadlessMenuItem.h"
 
-#include <cassert>
 #include <utility>
 
 #include "HeadlessMenu.h"

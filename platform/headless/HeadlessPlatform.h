@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
-#include "HeadlessFonts.h"
 #include "HeadlessImage.h"
 #include "HeadlessMainLoop.h"
 #include "HeadlessMenu.h"
 #include "HeadlessSharePicker.h"
 #include "HeadlessStatusBar.h"
 #include "HeadlessSymbolImages.h"
+#include "platform/FixedAdvanceFonts.h"
 #include "platform/Platform.h"
 
 namespace nvx::platform {
@@ -21,14 +21,14 @@ namespace nvx::platform {
 struct HeadlessOptions {
   bool statusItemsHaveButton = true;
   std::vector<std::string> symbolNames = HeadlessSymbolImages::defaultNames();
-  HeadlessFontMetrics metrics = {};
+  FixedAdvanceMetrics metrics = {};
   // Runs the timers when given (the agent's real loop); otherwise the virtual clock does.
   MainLoop* mainLoop = nullptr;
 };
 
 // The platform kept in memory: used by the tests and by the agent when no desktop session
 // is present. It keeps what is on screen, keeps object identity, and measures text with fixed
-// metrics (HeadlessFonts). Without a main loop of its owner's, timers run on a virtual clock
+// metrics (FixedAdvanceFonts). Without a main loop of its owner's, timers run on a virtual clock
 // that only moves when advanced.
 class HeadlessPlatform final : public Platform {
  public:
@@ -37,7 +37,7 @@ class HeadlessPlatform final : public Platform {
   HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
 
   HeadlessStatusBar& statusBar() override { return statusBar_; }
-  HeadlessFonts& fonts() override { return fonts_; }
+  FixedAdvanceFonts& fonts() override { return fonts_; }
   HeadlessSymbolImages& symbolImages() override { return symbols_; }
   HeadlessSharePicker* sharePicker() override { return &sharePicker_; }
   MainLoop& mainLoop() override { return externalLoop_ ? *externalLoop_ : clock_; }
@@ -54,7 +54,7 @@ class HeadlessPlatform final : public Platform {
 
  private:
   HeadlessStatusBar statusBar_;
-  HeadlessFonts fonts_;
+  FixedAdvanceFonts fonts_;
   HeadlessSymbolImages symbols_;
   HeadlessSharePicker sharePicker_;
   HeadlessMainLoop clock_;

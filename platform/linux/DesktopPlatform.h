@@ -9,8 +9,8 @@
 #include "IconThemeSymbols.h"
 #include "MenuExporter.h"
 #include "MenuTree.h"
+#include "platform/FixedAdvanceFonts.h"
 #include "platform/Platform.h"
-#include "platform/headless/HeadlessFonts.h"
 
 namespace nvx::platform {
 
@@ -43,7 +43,7 @@ class DesktopPlatform final : public Platform {
   MenuTree tree_;
   MenuExporter exporter_;
   DesktopStatusBar statusBar_;
-  HeadlessFonts fonts_;
+  FixedAdvanceFonts fonts_;
   IconThemeSymbols symbols_;
   MainLoop& mainLoop_;
 };

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "../statusmenu/MenuBuilder.h"
 #include "StatusMenu/Style.h"
 #include "platform/linux/DesktopMenuItem.h"
 #include "platform/linux/GPtr.h"
 #include "platform/linux/MenuTree.h"
+#include "support/MenuBuilder.h"
 #include "support/Tables.h"
 
 namespace nvx::test {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "MenuBuilder.h"
+#include "support/MenuBuilder.h"
 
 namespace nvx::test {
 namespace {
@@ -19,7 +19,7 @@ TEST(MenuDumpTest, DescribeRendersTheLiveStatusItemAndTopLevelEntries) {
     bool image = true;
   };
   const Case cases[] = {
-      {"the worked example",
+      {"an icon, a check, a detail, a separator and a plain entry",
        {entry("a").icon("star").text("abc").detail("xy").checked(), separator(),
         entry("b").text("Open")},
        "",

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "MenuBuilder.h"
+#include "support/MenuBuilder.h"
 
 namespace nvx::test {
 namespace {
@@ -69,7 +69,7 @@ TEST(StatusMenuTest, ConstructionShowsTheIconAloneAndAnEmptyMenu) {
   EXPECT_TRUE(item.isInStatusBar());
 }
 
-TEST(StatusMenuTest, WorkedExampleRebuildsThenRefreshesInPlaceThenRebuilds) {
+TEST(StatusMenuTest, SameIdsRefreshEntriesInPlaceAndASeparatorLessRebuildsThem) {
   Harness h;
   h.update({entry("A").text("Alpha").detail("1"), separator(),
             entry("B").text("Beta").children({entry("D").text("Delta").detail("4")})});

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "MenuBuilder.h"
+#include "support/MenuBuilder.h"
 
 namespace nvx::test {
 namespace {

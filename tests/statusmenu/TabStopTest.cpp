@@ -2,17 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "MenuBuilder.h"
+#include "support/MenuBuilder.h"
 
 namespace nvx::test {
 namespace {
 
-// Headless metrics: 7 points per unit in the menu font, 7.5 in the bold font.
+// Fixed metrics: 7 points per unit in the menu font, 7.5 in the bold font.
 struct Case {
   const char* name;
   std::vector<Item> items;
   double expected;
-  platform::HeadlessFontMetrics metrics = {};
+  platform::FixedAdvanceMetrics metrics = {};
 };
 
 TEST(TabStopTest, WidestDetailedTextPlusGapPlusWidestDetailRoundedUp) {
@@ -42,7 +42,7 @@ TEST(TabStopTest, WidestDetailedTextPlusGapPlusWidestDetailRoundedUp) {
        {.systemFontSize = 13, .menuAdvance = 7, .boldAdvance = 6.2}},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(tabStop(c.items, platform::HeadlessFonts(c.metrics)), c.expected) << c.name;
+    EXPECT_EQ(tabStop(c.items, platform::FixedAdvanceFonts(c.metrics)), c.expected) << c.name;
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ const Case kCases[] = {
 
 class UnlockCommandTest : public ::testing::TestWithParam<Case> {};
 
-TEST_P(UnlockCommandTest, AnswersAsTheCommandTableSays) {
+TEST_P(UnlockCommandTest, PicksCheckOrPromptFromTheArgumentsAndAnswersOneWordAndStatus) {
   const Case& c = GetParam();
   FakeUnlockContext ctx(c.available, c.biometry, c.outcome);
   EXPECT_EQ(runUnlockCommand(c.args, ctx, makeStdSemaphore), c.verdict);

@@ -1,10 +1,10 @@
-#include "HeadlessFonts.h"
+#include "FixedAdvanceFonts.h"
 
-#include "platform/Utf16.h"
+#include "Utf16.h"
 
 namespace nvx::platform {
 
-double HeadlessFonts::width(std::string_view text, FontRole role) const {
+double FixedAdvanceFonts::width(std::string_view text, FontRole role) const {
   double advance = metrics_.menuAdvance;
   switch (role) {
     case FontRole::Menu:

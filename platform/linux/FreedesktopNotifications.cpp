@@ -158,7 +158,11 @@ void FreedesktopNotifications::onSignal(GDBusConnection*, const gchar* sender, c
   const bool action = g_strcmp0(signal, kActionInvoked) == 0;
   if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE(action ? "(us)" : "(uu)"))) return;
   guint32 id = 0;
+  const gchar* key = kDefaultAction;
   g_variant_get_child(parameters, 0, "u", &id);
+  if (action) g_variant_get_child(parameters, 1, "&s", &key);
+  // "default" is the one action our notes offer: any other key is no click on them.
+  if (g_strcmp0(key, kDefaultAction) != 0) return;
   const auto found = std::find(self->ids_.begin(), self->ids_.end(), id);
   if (found == self->ids_.end()) return;  // another program's notification
   if (!action) {

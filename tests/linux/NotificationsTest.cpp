@@ -102,5 +102,35 @@ TEST_F(NotificationsTest, OnlyTheServersActionOnOneOfOurOpenNotesIsAResponse) {
   }
 }
 
+TEST_F(NotificationsTest, ANewServerKnowsNoneOfTheOldServersNotes) {
+  center_.setDelegate(this);
+  ASSERT_EQ(post("body"), true);  // note 1
+  const GVariantPtr old =
+      bus_.call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                "GetNameOwner", g_variant_new("(s)", kNotificationsName), "(s)");
+  ASSERT_TRUE(old);
+  // The old server gives up its name on note 2 and answers once another server has it.
+  mock("AddMethod", g_variant_new("(sssss)", kNotificationsInterface, kNotify, "susssasa{sv}i", "u",
+                                  "b, n = self.bus_name.get_bus(), self.bus_name.get_name()\n"
+                                  "b.release_name(n)\n"
+                                  "while not b.name_has_owner(n): time.sleep(0.01)\n"
+                                  "ret = 2"));
+  center_.add({"id", "Title", "late", true});
+  const auto oldServer = std::move(server_);
+  server_ = bus_.startPeer({kPython, "-m", "dbusmock", "--system", "-t", "notification_daemon"},
+                           kNotificationsName);
+  // The old server's late answer came before its answer to this.
+  bus_.call(
+      g_variant_get_string(GVariantPtr(g_variant_get_child_value(old.get(), 0)).get(), nullptr),
+      "/", "org.freedesktop.DBus.Peer", "Ping", nullptr);
+  drain();
+  invoke(1);
+  invoke(2);
+  EXPECT_EQ(responses_, 0);
+  ASSERT_EQ(post("body"), true);  // the new server's note 1
+  invoke(1);
+  EXPECT_EQ(responses_, 1);
+}
+
 }  // namespace
 }  // namespace nvx::test

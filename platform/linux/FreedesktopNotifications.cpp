@@ -127,20 +127,31 @@ void FreedesktopNotifications::add(NotificationRequest request) {
   }
   GVariant* args = g_variant_new("(susss^asa{sv}i)", kAppName, 0u, appIcon_.c_str(), title.c_str(),
                                  body.c_str(), actions, &hints, kDefaultExpiry);
-  g_dbus_connection_call(bus_.get(), kNotificationsName, kNotificationsPath,
-                         kNotificationsInterface, kNotify, args, G_VARIANT_TYPE("(u)"),
-                         G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, cancel_.get(),
-                         &FreedesktopNotifications::onNotified, this);
+  // Sent as a message, so that the reply tells which server numbered the note.
+  const GObjectPtr<GDBusMessage> call(g_dbus_message_new_method_call(
+      kNotificationsName, kNotificationsPath, kNotificationsInterface, kNotify));
+  g_dbus_message_set_body(call.get(), args);
+  g_dbus_connection_send_message_with_reply(bus_.get(), call.get(), G_DBUS_SEND_MESSAGE_FLAGS_NONE,
+                                            kCallTimeoutMs, nullptr, cancel_.get(),
+                                            &FreedesktopNotifications::onNotified, this);
 }
 
 void FreedesktopNotifications::onNotified(GObject* bus, GAsyncResult* result, gpointer self) {
-  GError* raw = nullptr;
-  const GVariantPtr reply = finish(bus, result, &raw);
-  const GErrorPtr error(raw);
-  if (!reply) return;  // cancelled (the object is gone) or refused: nothing to remember
+  const GObjectPtr<GDBusMessage> reply(
+      g_dbus_connection_send_message_with_reply_finish(G_DBUS_CONNECTION(bus), result, nullptr));
+  if (!reply) return;  // cancelled (the object is gone) or not sent: nothing to remember
+  auto* center = static_cast<FreedesktopNotifications*>(self);
+  GVariant* body = g_dbus_message_get_body(reply.get());
+  // A server that has lost the name since (its reply came late) numbered the note for nobody:
+  // the new owner's notes have numbers of their own.
+  if (g_dbus_message_get_message_type(reply.get()) != G_DBUS_MESSAGE_TYPE_METHOD_RETURN || !body ||
+      !g_variant_is_of_type(body, G_VARIANT_TYPE("(u)")) ||
+      !center->server_.isOwner(g_dbus_message_get_sender(reply.get()))) {
+    return;
+  }
   guint32 id = 0;
-  g_variant_get(reply.get(), "(u)", &id);
-  static_cast<FreedesktopNotifications*>(self)->remember(id);
+  g_variant_get(body, "(u)", &id);
+  center->remember(id);
 }
 
 void FreedesktopNotifications::remember(std::uint32_t id) {
@@ -158,7 +169,11 @@ void FreedesktopNotifications::onSignal(GDBusConnection*, const gchar* sender, c
   const bool action = g_strcmp0(signal, kActionInvoked) == 0;
   if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE(action ? "(us)" : "(uu)"))) return;
   guint32 id = 0;
+  const gchar* key = kDefaultAction;
   g_variant_get_child(parameters, 0, "u", &id);
+  if (action) g_variant_get_child(parameters, 1, "&s", &key);
+  // "default" is the one action our notes offer: any other key is no click on them.
+  if (g_strcmp0(key, kDefaultAction) != 0) return;
   const auto found = std::find(self->ids_.begin(), self->ids_.end(), id);
   if (found == self->ids_.end()) return;  // another program's notification
   if (!action) {

@@ -36,6 +36,16 @@ MenuReply unknownId(std::int32_t id) {
   return error("no menu entry with id " + std::to_string(id));
 }
 
+// The entry `id` when a click would choose it: shown, taking clicks itself and below no
+// disabled entry (a person cannot reach it, as no host opens a disabled submenu); else null.
+DesktopMenuItem* clickable(const MenuTree& tree, std::int32_t id) {
+  DesktopMenuItem* entry = tree.findShown(id);
+  if (!entry || !entry->acceptsClick()) return nullptr;
+  for (const DesktopMenuItem* up = entry->menu()->parentItem(); up; up = up->menu()->parentItem())
+    if (!up->isEnabled()) return nullptr;
+  return entry;
+}
+
 // The node for `id`, when hosts can see it.
 std::optional<Node> shownNode(const MenuTree& tree, std::int32_t id) {
   if (id == m::kRootId) return Node{id, rootProperties(), tree.root()};
@@ -131,8 +141,9 @@ MenuReply eventGroup(const MenuTree& tree, GVariant* parameters) {
     g_variant_get_child(events.get(), i, "(i&svu)", &id, &eventId, nullptr, nullptr);
     if (!shownNode(tree, id)) {
       g_variant_builder_add(&errors, "i", id);
-    } else if (click == 0 && std::string_view(eventId) == m::kEventClicked) {
-      // A person clicks one entry at a time: one message never chooses more than one.
+    } else if (click == 0 && std::string_view(eventId) == m::kEventClicked && clickable(tree, id)) {
+      // A person clicks one entry at a time: one message never chooses more than one, the
+      // first that takes the click.
       click = id;
     }
   }
@@ -191,8 +202,8 @@ MenuReply answerMenuCall(const MenuTree& tree, std::uint32_t revision, std::stri
 }
 
 bool clickEntry(MenuTree& tree, std::int32_t id) {
-  DesktopMenuItem* entry = tree.findShown(id);
-  if (!entry || !entry->acceptsClick()) return false;
+  DesktopMenuItem* entry = clickable(tree, id);
+  if (!entry) return false;
   // As a click in a menu: the menu closes first, then the entry's action goes out.
   if (DesktopMenu* root = tree.root()) root->cancelTracking();
   entry->choose();

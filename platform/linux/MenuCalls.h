@@ -31,8 +31,9 @@ struct MenuReply {
 MenuReply answerMenuCall(const MenuTree& tree, std::uint32_t revision, std::string_view method,
                          GVariant* parameters);
 
-// Chooses the entry `id` as a user's click does, when hosts can see it and it takes clicks
-// (see DesktopMenuItem::acceptsClick); otherwise nothing happens. Returns whether it was chosen.
+// Chooses the entry `id` as a user's click does, when hosts can see it, it takes clicks (see
+// DesktopMenuItem::acceptsClick) and no entry above it is disabled; otherwise nothing happens.
+// Returns whether it was chosen.
 bool clickEntry(MenuTree& tree, std::int32_t id);
 
 }  // namespace nvx::platform

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "BusNameWatch.h"
 #include "DesktopNames.h"
 #include "SignalSubscription.h"
 
@@ -61,6 +62,7 @@ std::string requestPath(GDBusConnection* bus, const std::string& token) {
 // 1. CreateSession; its Request's Response carries the session handle.
 // 2. BindShortcuts with the preferred trigger; its Response needs nothing more from us.
 // 3. Each Activated for our session and shortcut is one press.
+// A portal that restarts knows no session of ours: the handshake starts again with the new one.
 // Each Response is awaited at the request path known before the call, so that a quick answer
 // is not missed, and at the path the call returns when an older portal picks another one.
 class PortalHotKeys::Session final : public HotKeyRegistration {
@@ -73,14 +75,8 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
         id_(id),
         shortcutId_(std::move(shortcutId)),
         trigger_(std::move(trigger)),
-        cancel_(g_cancellable_new()) {
-    GVariantBuilder options;
-    g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
-    const std::string token = nextToken();
-    g_variant_builder_add(&options, "{sv}", kHandleToken, g_variant_new_string(token.c_str()));
-    g_variant_builder_add(&options, "{sv}", kSessionHandleToken,
-                          g_variant_new_string(nextToken().c_str()));
-    request(kCreateSession, g_variant_new("(a{sv})", &options), token);
+        portal_(owner.bus_.get(), kPortalName, [this] { portalChanged(); }) {
+    start();
   }
 
   ~Session() override {
@@ -92,6 +88,29 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
   }
 
  private:
+  // Creates a session with fresh tokens; replies to earlier calls are ignored.
+  void start() {
+    g_cancellable_cancel(cancel_.get());
+    cancel_.reset(g_cancellable_new());
+    session_.clear();
+    activated_.reset();
+    portalOwner_ = portal_.owner();
+    GVariantBuilder options;
+    g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
+    const std::string token = nextToken();
+    g_variant_builder_add(&options, "{sv}", kHandleToken, g_variant_new_string(token.c_str()));
+    g_variant_builder_add(&options, "{sv}", kSessionHandleToken,
+                          g_variant_new_string(nextToken().c_str()));
+    request(kCreateSession, g_variant_new("(a{sv})", &options), token);
+  }
+
+  // Starts again when another portal took the name from the one we talked to; not while the
+  // key is with the fallback.
+  void portalChanged() {
+    const std::string& now = portal_.owner();
+    if (!now.empty() && !portalOwner_.empty() && now != portalOwner_ && !fallback_) start();
+  }
+
   void await(const std::string& path) {
     awaited_ = path;
     response_ = SignalSubscription(owner_.bus_.get(), kPortalName, kRequestInterface, kResponse,
@@ -125,7 +144,7 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
   static void onResponse(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
                          const gchar*, GVariant* parameters, gpointer data) {
     auto* self = static_cast<Session*>(data);
-    if (!self->owner_.portal_.isOwner(sender) ||
+    if (!self->portal_.isOwner(sender) ||
         !g_variant_is_of_type(parameters, G_VARIANT_TYPE("(ua{sv})"))) {
       return;
     }
@@ -143,6 +162,7 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
     }
     if (!g_variant_is_object_path(handle)) return;
     self->session_ = handle;
+    self->portalOwner_ = sender;
     self->bind();
   }
 
@@ -168,7 +188,7 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
   static void onActivated(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
                           const gchar*, GVariant* parameters, gpointer data) {
     auto* self = static_cast<Session*>(data);
-    if (!self->owner_.portal_.isOwner(sender) ||
+    if (!self->portal_.isOwner(sender) ||
         !g_variant_is_of_type(parameters, G_VARIANT_TYPE("(osta{sv})"))) {
       return;
     }
@@ -184,18 +204,18 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
   HotKeyId id_;
   std::string shortcutId_;
   std::string trigger_;
-  std::string session_;  // the session's object path, once created
-  std::string awaited_;  // the request path whose Response is awaited
-  GObjectPtr<GCancellable> cancel_;
+  std::string session_;              // the session's object path, once created
+  std::string awaited_;              // the request path whose Response is awaited
+  std::string portalOwner_;          // the portal the handshake is with; empty while not known
+  BusNameWatch portal_;              // signals count only from its owner
+  GObjectPtr<GCancellable> cancel_;  // of the calls of the handshake under way
   SignalSubscription response_;
   SignalSubscription activated_;
   std::unique_ptr<HotKeyRegistration> fallback_;  // the key held by the fallback instead
 };
 
 PortalHotKeys::PortalHotKeys(GDBusConnection* bus, Fallback fallback)
-    : bus_(G_DBUS_CONNECTION(g_object_ref(bus))),
-      makeFallback_(std::move(fallback)),
-      portal_(bus, kPortalName) {}
+    : bus_(G_DBUS_CONNECTION(g_object_ref(bus))), makeFallback_(std::move(fallback)) {}
 
 PortalHotKeys::~PortalHotKeys() = default;
 

@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "BusNameWatch.h"
 #include "GPtr.h"
 #include "platform/HotKeys.h"
 
@@ -47,7 +46,6 @@ class PortalHotKeys final : public HotKeys {
   GObjectPtr<GDBusConnection> bus_;
   Fallback makeFallback_;
   std::unique_ptr<HotKeys> fallback_;
-  BusNameWatch portal_;  // signals count only from its owner
   std::vector<std::function<void()>> handlers_;
 };
 

@@ -84,7 +84,7 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
 
 TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivations) {
   PrivateBus bus;
-  const auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, desktop::kPortalName);
+  auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, desktop::kPortalName);
   PortalHotKeys keys(bus.connection(), [] {
     ADD_FAILURE() << "the fallback is for a session without the portal";
     return nullptr;
@@ -92,22 +92,35 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
   int presses = 0;
   keys.installHandler([&] { ++presses; });
   const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
-  const gchar* bound = "";  // "<session path> <shortcuts>", once bound and pressed
-  GVariantPtr reply;
-  ASSERT_TRUE(spinUntil([&] {
-    reply = bus.call(desktop::kPortalName, desktop::kPortalPath, "org.nvx.FakePortal", "Press",
-                     nullptr, "(s)");
-    if (reply) g_variant_get(reply.get(), "(&s)", &bound);
-    return *bound != '\0';
-  }));
-  const std::string session(bound, std::strchr(bound, ' '));
-  EXPECT_STREQ(bound + session.size(),
-               " [('NVXC-1', {'description': <'Norvane hot key'>, "
-               "'preferred_trigger': <'CTRL+ALT+l'>})]");
-  EXPECT_TRUE(spinUntil([&] { return presses == 1; }));
+  // Presses, also in the session path `stale`; "<session path> <shortcuts>" once bound.
+  const auto press = [&](const char* stale) {
+    std::string bound;
+    spinUntil([&] {
+      const GVariantPtr reply =
+          bus.call(desktop::kPortalName, desktop::kPortalPath, "org.nvx.FakePortal", "Press",
+                   g_variant_new("(s)", stale), "(s)");
+      const gchar* text = "";
+      if (reply) g_variant_get(reply.get(), "(&s)", &text);
+      bound = text;
+      return !bound.empty();
+    });
+    drain();
+    return bound;
+  };
+  const std::string bound = press("");
+  const std::string session = bound.substr(0, bound.find(' '));
+  EXPECT_EQ(bound.substr(session.size()),
+            " [('NVXC-1', {'description': <'Norvane hot key'>, "
+            "'preferred_trigger': <'CTRL+ALT+l'>})]");
+  EXPECT_EQ(presses, 1);
   forge(bus, desktop::kPortalPath, desktop::kGlobalShortcutsInterface, desktop::kActivated,
         g_variant_new_parsed("(%o, 'NVXC-1', @t 0, @a{sv} {})", session.c_str()));
   EXPECT_EQ(presses, 1);
+  // A restarted portal: bound again, and the old session is gone.
+  portal.reset();
+  portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, desktop::kPortalName);
+  EXPECT_NE(press(session.c_str()), bound);
+  EXPECT_EQ(presses, 2);
 }
 
 // Without a portal on the bus (as on desktops older than global shortcuts) the key goes to the

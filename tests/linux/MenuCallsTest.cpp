@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "platform/linux/DesktopMenu.h"
@@ -96,18 +97,28 @@ INSTANTIATE_TEST_SUITE_P(
                     BadRow{"AboutToShowUnknownId", "AboutToShow", "(-5,)"}),
     rowName);
 
-TEST(MenuCallsTest, OnlyEnabledPlainEntriesAreChosenAndOnlyOncePerMessage) {
+TEST(MenuCallsTest, OnlyClicksOnEntriesThatTakeThemChooseAndOnlyOnePerMessage) {
   Tree t;
-  std::int32_t click = 0;
-  EXPECT_EQ(t.call("EventGroup",
-                   "([(99, 'clicked', <0>, uint32 0), (1, 'clicked', <0>, uint32 0), "
-                   "(5, 'clicked', <0>, uint32 0)],)",
-                   &click),
-            "([99],)");
-  EXPECT_EQ(click, 1);
+  // Event or EventGroup arguments, the reply and the entry they click: only "clicked" is a
+  // click, and 3 (disabled), 2 (a separator) and 4 (a submenu parent) take none.
+  const std::tuple<const char*, const char*, std::int32_t> rows[] = {
+      {"(1, 'hovered', <0>, uint32 0)", "()", 0},
+      {"([(99, 'clicked', <0>, uint32 0), (1, 'clicked', <0>, 0), (5, 'clicked', <0>, 0)],)",
+       "([99],)", 1},
+      {"([(1, 'hovered', <0>, uint32 0), (1, 'opened', <0>, 0), (1, 'closed', <0>, 0), "
+       "(3, 'clicked', <0>, 0), (2, 'clicked', <0>, 0), (4, 'clicked', <0>, 0), "
+       "(5, 'clicked', <0>, 0)],)",
+       "(@ai [],)", 5}};
+  for (const auto& [args, reply, expected] : rows) {
+    std::int32_t click = -1;
+    EXPECT_EQ(t.call(args[1] == '[' ? "EventGroup" : "Event", args, &click), reply);
+    EXPECT_EQ(click, expected) << args;
+  }
   for (std::int32_t id : {1, 2, 3, 4, 5, 0, 99})
     clickEntry(t.tree, id);
   EXPECT_EQ(t.chosenIds, (std::vector<std::int32_t>{1, 5}));
+  t.tree.find(4)->setEnabled(false);  // 5 is then out of a person's reach
+  EXPECT_FALSE(clickEntry(t.tree, 5));
 }
 
 }  // namespace

@@ -42,6 +42,12 @@ class NotificationsTest : public ::testing::Test, public platform::NotificationD
     return reply ? GCharPtr(g_variant_print(reply.get(), FALSE)).get() : "";
   }
 
+  // The server's ActionInvoked for note `id` with action `key`.
+  void invoke(guint32 id, const char* key = kDefaultAction) {
+    mock("EmitSignal", g_variant_new_parsed("(%s, %s, 'us', [<%u>, <%s>])", kNotificationsInterface,
+                                            kActionInvoked, id, key));
+  }
+
   PrivateBus bus_;
   platform::FreedesktopNotifications center_{bus_.connection(), "orvel"};
   std::unique_ptr<ChildProcess> server_ = bus_.startPeer(
@@ -70,13 +76,15 @@ TEST_F(NotificationsTest, SendsTheNoteAsPlainTextWithTheDefaultActionAndSound) {
 TEST_F(NotificationsTest, OnlyTheServersActionOnOneOfOurOpenNotesIsAResponse) {
   center_.setDelegate(this);
   // Sent by another connection straight to us, on our note (else another program's), after
-  // the server closed the note, and the responses it gives.
-  const std::tuple<const char*, bool, bool, bool, int> rows[] = {
-      {"ServerOnOurNote", false, true, false, 1},
-      {"ServerOnAnotherProgramsNote", false, false, false, 0},
-      {"ServerOnOurClosedNote", false, true, true, 0},
-      {"ForgedByAnotherConnection", true, true, false, 0}};
-  for (guint32 id = 1; const auto& [name, forged, ours, closedBefore, responses] : rows) {
+  // the server closed the note, the action's key, and the responses it gives.
+  const std::tuple<const char*, bool, bool, bool, const char*, int> rows[] = {
+      {"ServerOnOurNote", false, true, false, kDefaultAction, 1},
+      {"ServerOnAnotherProgramsNote", false, false, false, kDefaultAction, 0},
+      {"ServerOnOurClosedNote", false, true, true, kDefaultAction, 0},
+      {"ServerWithAnActionNeverOffered", false, true, false, "inline-reply", 0},
+      {"ServerWithAnEmptyKey", false, true, false, "", 0},
+      {"ForgedByAnotherConnection", true, true, false, kDefaultAction, 0}};
+  for (guint32 id = 1; const auto& [name, forged, ours, closedBefore, key, responses] : rows) {
     ASSERT_EQ(post("body"), true);
     const int before = responses_;
     const guint32 target = ours ? id : 99;  // the server numbers notes from 1
@@ -85,15 +93,43 @@ TEST_F(NotificationsTest, OnlyTheServersActionOnOneOfOurOpenNotesIsAResponse) {
                                               kNotificationsInterface, kNotificationClosed, id, 2));
     if (forged) {
       forge(bus_, kNotificationsPath, kNotificationsInterface, kActionInvoked,
-            g_variant_new("(us)", target, kDefaultAction));
+            g_variant_new("(us)", target, key));
     } else {
-      mock("EmitSignal",
-           g_variant_new_parsed("(%s, %s, 'us', [<%u>, <%s>])", kNotificationsInterface,
-                                kActionInvoked, target, kDefaultAction));
+      invoke(target, key);
     }
     EXPECT_EQ(responses_ - before, responses) << name;
     ++id;
   }
+}
+
+TEST_F(NotificationsTest, ANewServerKnowsNoneOfTheOldServersNotes) {
+  center_.setDelegate(this);
+  ASSERT_EQ(post("body"), true);  // note 1
+  const GVariantPtr old =
+      bus_.call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                "GetNameOwner", g_variant_new("(s)", kNotificationsName), "(s)");
+  ASSERT_TRUE(old);
+  // The old server gives up its name on note 2 and answers once another server has it.
+  mock("AddMethod", g_variant_new("(sssss)", kNotificationsInterface, kNotify, "susssasa{sv}i", "u",
+                                  "b, n = self.bus_name.get_bus(), self.bus_name.get_name()\n"
+                                  "b.release_name(n)\n"
+                                  "while not b.name_has_owner(n): time.sleep(0.01)\n"
+                                  "ret = 2"));
+  center_.add({"id", "Title", "late", true});
+  const auto oldServer = std::move(server_);
+  server_ = bus_.startPeer({kPython, "-m", "dbusmock", "--system", "-t", "notification_daemon"},
+                           kNotificationsName);
+  // The old server's late answer came before its answer to this.
+  bus_.call(
+      g_variant_get_string(GVariantPtr(g_variant_get_child_value(old.get(), 0)).get(), nullptr),
+      "/", "org.freedesktop.DBus.Peer", "Ping", nullptr);
+  drain();
+  invoke(1);
+  invoke(2);
+  EXPECT_EQ(responses_, 0);
+  ASSERT_EQ(post("body"), true);  // the new server's note 1
+  invoke(1);
+  EXPECT_EQ(responses_, 1);
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 """A desktop portal with only global shortcuts, on the bus of DBUS_SYSTEM_BUS_ADDRESS.
 
 Each request is answered at once with success. The test interface org.nvx.FakePortal
-presses every bound shortcut and tells what was bound (Press).
+presses every bound shortcut, also as if bound in the session path it is given (when not
+empty), and tells what was bound (Press).
 """
 from gi.repository import Gio, GLib
 
@@ -19,7 +20,8 @@ XML = '''<node>
     <arg type="o"/><arg type="s"/><arg type="t"/><arg type="a{sv}"/></signal>
 </interface>
 <interface name="org.nvx.FakePortal">
-  <method name="Press"><arg type="s" direction="out"/></method>
+  <method name="Press">
+    <arg type="s" direction="in"/><arg type="s" direction="out"/></method>
 </interface>
 </node>'''
 
@@ -49,10 +51,11 @@ def call(connection, sender, path, interface, method, args, invocation):
                                         {'shortcuts': shortcuts}))
     elif method == 'Press':
         for session, shortcuts in bound:
-            for shortcut_id, _ in shortcuts.unpack():
-                bus.emit_signal(None, PORTAL, 'org.freedesktop.portal.GlobalShortcuts',
-                                'Activated', GLib.Variant('(osta{sv})',
-                                                          (session, shortcut_id, 0, {})))
+            for path in filter(None, (session, args[0])):
+                for shortcut_id, _ in shortcuts.unpack():
+                    bus.emit_signal(None, PORTAL, 'org.freedesktop.portal.GlobalShortcuts',
+                                    'Activated', GLib.Variant('(osta{sv})',
+                                                              (path, shortcut_id, 0, {})))
         text = ' '.join('%s %s' % (s, shortcuts.print_(False)) for s, shortcuts in bound)
         invocation.return_value(GLib.Variant('(s)', (text,)))
 

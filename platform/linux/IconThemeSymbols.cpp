@@ -38,17 +38,17 @@ constexpr SymbolIcons kSymbolIcons[] = {
       "notifications"}},
     {"book", {"accessories-dictionary-symbolic", "accessories-dictionary"}},
     {"book.fill", {"accessories-dictionary-symbolic", "accessories-dictionary"}},
-    {"checkmark", {"emblem-default-symbolic", "emblem-default"}},
+    {"checkmark", {"emblem-ok-symbolic", "emblem-ok", "emblem-default"}},
     {"checkmark.circle", {"emblem-default-symbolic", "emblem-default"}},
     {"checkmark.circle.fill", {"emblem-default-symbolic", "emblem-default"}},
-    {"clock", {"appointment-soon-symbolic", "appointment-soon"}},
-    {"gear", {"preferences-system-symbolic", "preferences-system"}},
-    {"gearshape", {"preferences-system-symbolic", "preferences-system"}},
-    {"gearshape.fill", {"preferences-system-symbolic", "preferences-system"}},
+    {"clock", {"document-open-recent-symbolic", "document-open-recent", "appointment-soon"}},
+    {"gear", {"emblem-system-symbolic", "emblem-system", "preferences-system"}},
+    {"gearshape", {"emblem-system-symbolic", "emblem-system", "preferences-system"}},
+    {"gearshape.fill", {"emblem-system-symbolic", "emblem-system", "preferences-system"}},
     {"person", {"avatar-default-symbolic", "avatar-default"}},
     {"person.circle", {"avatar-default-symbolic", "avatar-default"}},
     {"rectangle.stack", {"edit-copy-symbolic", "edit-copy"}},
-    {"square.and.arrow.up", {"document-send-symbolic", "document-send"}},
+    {"square.and.arrow.up", {"send-to-symbolic", "send-to", "document-send"}},
     {"star", {"non-starred-symbolic", "non-starred"}},
     {"star.fill", {"starred-symbolic", "starred"}},
 };
@@ -234,11 +234,11 @@ std::uint8_t findInCache(std::string_view cache, const std::vector<std::uint8_t>
   const std::uint32_t hash = cacheNumber(cache, 4);
   const std::uint32_t buckets = cacheNumber(cache, hash);
   if (buckets == 0 || buckets == kCacheEnd) return kNowhere;
-  std::uint32_t icon = cacheNumber(cache, hash + 4 + std::size_t{4} * (cacheHash(name) % buckets));
+  std::size_t icon = cacheNumber(cache, hash + 4 + std::size_t{4} * (cacheHash(name) % buckets));
   // A chain longer than the cache has icons for is a loop.
   for (std::size_t step = 0; icon != kCacheEnd && step < cache.size() / 12; ++step) {
     if (cacheText(cache, cacheNumber(cache, icon + 4)) == name) {
-      const std::uint32_t images = cacheNumber(cache, icon + 8);
+      const std::size_t images = cacheNumber(cache, icon + 8);
       const std::uint32_t count = cacheNumber(cache, images);
       std::uint8_t best = kNowhere;
       for (std::size_t i = 0; i < count && best != kMenuSize; ++i) {
@@ -379,7 +379,7 @@ void IconThemeSymbols::addTheme(const std::string& theme, int depth, std::set<st
     if (source.cache) {
       const std::string_view cache(g_mapped_file_get_contents(source.cache.get()),
                                    g_mapped_file_get_length(source.cache.get()));
-      const std::uint32_t list = cacheNumber(cache, 8);
+      const std::size_t list = cacheNumber(cache, 8);
       const std::uint32_t count = cacheNumber(cache, list);
       for (std::size_t i = 0; count != kCacheEnd && i < count; ++i) {
         const std::uint32_t at = cacheNumber(cache, list + 4 + 4 * i);

@@ -24,7 +24,8 @@ using GStrvPtr = std::unique_ptr<gchar*, GFree<g_strfreev>>;
 
 // System-symbol names parents send, with the freedesktop icon names that show the same thing,
 // best first: the symbolic variant (drawn at any size, in the text's colour, as the symbols
-// are), the full-colour one, and where Breeze names the thing otherwise, its name.
+// are; Adwaita and Breeze both carry these), the full-colour one, and an older or other
+// theme's name for it (Breeze's bell is "notifications").
 struct SymbolIcons {
   std::string_view symbol;
   std::array<std::string_view, 3> names;

@@ -35,13 +35,14 @@ const std::string& iconName(const TextAttachment& attachment) {
 }  // namespace
 
 EntryProperties rootProperties() {
-  return {.submenu = true};
+  return {.root = true, .submenu = true};
 }
 
 PropertyMask presentProperties(const EntryProperties& entry) {
   if (entry.separator) return kPropertyType;
-  PropertyMask mask = 0;
-  if (!entry.label.empty()) mask |= kPropertyLabel;
+  // An entry's label goes out even when empty: without one GTK hosts draw a placeholder text.
+  // The root is never drawn.
+  PropertyMask mask = entry.root ? 0u : PropertyMask{kPropertyLabel};
   if (!entry.enabled) mask |= kPropertyEnabled;
   if (!entry.iconName.empty()) mask |= kPropertyIconName;
   // An unchecked entry shows no check box at all, as on the system the core was made for.

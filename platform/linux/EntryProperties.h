@@ -26,6 +26,7 @@ inline constexpr PropertyMask kAllProperties = (1u << 7) - 1;
 // What one menu entry shows a tray host, in dbusmenu's terms. A value: the exporter keeps
 // the last published copy of each entry to send only what changed.
 struct EntryProperties {
+  bool root = false;  // id 0, which only holds the top-level entries
   bool separator = false;
   std::string label = {};  // mnemonics escaped: a literal "_" is "__"
   bool enabled = true;

@@ -42,7 +42,7 @@ TEST_P(StyledEntryTest, ShowsTheCoreStyledTitleAsLabelAndIcon) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, StyledEntryTest,
-    testing::Values(StyleRow{"OnlyAnId", entry("a"), "{}"},
+    testing::Values(StyleRow{"OnlyAnId", entry("a"), "{'label': <''>}"},
                     StyleRow{"Text", entry("a").text("Open"), "{'label': <'Open'>}"},
                     StyleRow{"UnderscoresAreNoMnemonics", entry("a").text("a_b__c"),
                              "{'label': <'a__b____c'>}"},
@@ -76,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, PropertyChangeTest,
     testing::Values(
         ChangeRow{"NewLabel", {.label = "a"}, {.label = "b"}, {kPropertyLabel, 0}},
-        ChangeRow{"LabelGone", {.label = "a"}, {}, {0, kPropertyLabel}},
+        ChangeRow{"LabelEmptied", {.label = "a"}, {}, {kPropertyLabel, 0}},
         ChangeRow{"Checked", {}, kOn, {kToggle, 0}}, ChangeRow{"Unchecked", kOn, {}, {0, kToggle}},
         ChangeRow{"IconSwapped", {.iconName = "a"}, {.iconName = "b"}, {kPropertyIconName, 0}},
         ChangeRow{"Disabled", {}, {.enabled = false}, {kPropertyEnabled, 0}}),

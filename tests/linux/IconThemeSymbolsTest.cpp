@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "platform/linux/IconThemeSymbols.h"
 #include "platform/linux/ThemeIconImage.h"
@@ -11,40 +12,75 @@
 namespace nvx::platform {
 namespace {
 
-TEST(IconThemeSymbolsTest, AnImageOnlyForNamesTheThemeInUseOrItsAncestorsHave) {
+// GTK's icon cache for one folder holding the SVG `name`, filed in bucket 2 of 5 (where the
+// cache's hash puts "starred-symbolic").
+std::string iconCache(const std::string& folder, const std::string& name) {
+  std::string c;
+  const auto word = [&](std::uint32_t v, int bytes = 4) {
+    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
+      c.push_back(char(v >> shift));
+  };
+  const std::uint32_t images = 48 + name.size() + 1;
+  word(1, 2), word(0, 2), word(12), word(images + 12);            // version 1.0, hash, folders
+  word(5), word(~0u), word(~0u), word(36), word(~0u), word(~0u);  // buckets
+  word(~0u), word(48), word(images), c += name + '\0';            // the icon: no next, name, images
+  word(1), word(0, 2), word(2, 2), word(0);                       // in folder 0, as an SVG
+  word(1), word(images + 20), c += folder + '\0';                 // the folders
+  return c;
+}
+
+TEST(IconThemeSymbolsTest, TheFirstNameTheThemeChainDrawsAtMenuSize) {
   const auto root = std::filesystem::temp_directory_path() / ("nvx" + std::to_string(getpid()));
-  const std::pair<const char*, const char*> files[] = {
+  const std::pair<const char*, std::string> files[] = {
       {".config/gtk-3.0/settings.ini", "[Settings]\ngtk-icon-theme-name=Chosen"},
       {"data/icons/Chosen/index.theme",
-       "[Icon Theme]\nInherits=Parent\nDirectories=16x16/actions,scalable/status"},
+       "[Icon Theme]\nInherits=Parent\nDirectories=16x16/actions,48x48/legacy,scalable/st\n"
+       "ScaledDirectories=16x16@2/actions\n[16x16/actions]\nSize=16\nType=Fixed\n"
+       "[48x48/legacy]\nSize=48\nType=Fixed\n[16x16@2/actions]\nSize=16\nScale=2\n"
+       "[scalable/st]\nSize=48\nMinSize=8\nMaxSize=512\nType=Scalable"},
       {"data/icons/Chosen/16x16/actions/document-send.png", ""},
+      {"data/icons/Chosen/48x48/legacy/preferences-system-notifications.png", ""},
+      {"data/icons/Chosen/16x16/actions/notifications.svg", ""},
+      {"data/icons/Chosen/48x48/legacy/edit-copy.png", ""},
+      {"data/icons/Chosen/16x16@2/actions/avatar-default.png", ""},
+      {"data/icons/Chosen/scalable/st/edit-find-symbolic.svg", ""},
       {"data/icons/Chosen/unlisted/preferences-system.png", ""},
-      {"data/icons/Parent/index.theme", "[Icon Theme]\nDirectories=24x24/apps"},
-      {"data/icons/Parent/24x24/apps/accessories-dictionary.svg", ""},
-      {"data/icons/hicolor/index.theme", "[Icon Theme]\nDirectories=48x48/status"},
-      {"data/icons/hicolor/48x48/status/starred.symbolic.png", ""},
+      {"data/icons/Parent/index.theme", "[Icon Theme]\nDirectories=st\n[st]\nSize=16"},
+      {"data/icons/Parent/icon-theme.cache", iconCache("st", "starred-symbolic")},
+      {"data/icons/hicolor/index.theme", "[Icon Theme]\nDirectories=16/apps\n[16/apps]\nSize=17"},
+      {"data/icons/hicolor/16/apps/appointment-soon.png", ""},
+      {"data/icons/hicolor/16/apps/edit-copy.png", ""},
       {"data/icons/Other/16x16/status/non-starred.png", ""}};
   for (const auto& [path, text] : files) {
     std::filesystem::create_directories((root / path).parent_path());
     std::ofstream(root / path) << text;
   }
+  std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+  for (const char* name : {"HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+    const char* value = std::getenv(name);
+    saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+    unsetenv(name);
+  }
   setenv("HOME", root.c_str(), 1);
   setenv("XDG_DATA_DIRS", (root / "data").c_str(), 1);
-  unsetenv("XDG_CONFIG_HOME");
-  unsetenv("XDG_DATA_HOME");
   IconThemeSymbols symbols;
   const std::pair<const char*, const char*> rows[] = {
-      {"square.and.arrow.up", "document-send"},  // in the theme
-      {"book", "accessories-dictionary"},        // inherited
-      {"star.fill", "starred"},                  // in hicolor, as GTK draws a symbolic icon
-      {"document-send", "document-send"},        // a freedesktop name passes through
-      {"gearshape", ""},                         // in a folder the theme does not list
-      {"star", ""},                              // in no theme in use
+      {"document-send", "document-send"},   // a freedesktop name passes through
+      {"edit-find", "edit-find-symbolic"},  // or its symbolic variant, scalable
+      {"bell", "notifications"},            // the colour icon is 48 px: the next name
+      {"rectangle.stack", ""},              // the theme's 48 px icon hides its parent's
+      {"person", ""},                       // a doubled folder
+      {"gearshape", ""},                    // a folder the theme does not list
+      {"star.fill", "starred-symbolic"},    // inherited, as the cache files it
+      {"clock", "appointment-soon"},        // in hicolor, one pixel off
+      {"star", ""},                         // in no theme in use
       {"../Chosen/16x16/actions/document-send", ""}};
   for (const auto& [symbol, icon] : rows) {
     const auto image = std::dynamic_pointer_cast<ThemeIconImage>(symbols.symbolImage(symbol, ""));
     EXPECT_EQ(image ? image->iconName() : "", icon) << symbol;
   }
+  for (const auto& [name, value] : saved)
+    value ? setenv(name, value->c_str(), 1) : unsetenv(name);
   std::filesystem::remove_all(root);
 }
 

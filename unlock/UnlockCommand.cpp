@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "nvx-menubar/Utf8.h"
+
 namespace nvx {
 namespace {
 
@@ -28,7 +30,10 @@ Verdict runUnlockCommand(std::span<const std::string> args, UnlockContext& ctx,
   }
   if (!can) return kFail;
 
-  const std::string reason = args.size() >= 3 ? args[2] : std::string(kDefaultPrompt);
+  // Invalid UTF-8 becomes U+FFFD, as in every text the agent shows: the system would take
+  // such a reason for none at all.
+  std::string reason;
+  appendRepairedUtf8(args.size() >= 3 ? std::string_view(args[2]) : kDefaultPrompt, reason);
 
   // Shared with the reply, which may still be inside signal() when wait() returns here.
   struct Pending {

@@ -19,6 +19,9 @@ constexpr std::uint32_t kKeyCodeL = 37;
 constexpr std::uint32_t kControlOption = 0x1000 | 0x800;
 constexpr platform::HotKeyId kHotKeyId{0x4E565843 /* 'NVXC' */, 1};
 
+// The reader's stack, the same on every system: decoding deeply nested input recurses.
+constexpr std::size_t kReaderStack = std::size_t{8} << 20;
+
 constexpr double kCheckDelay = 2.0;
 constexpr double kCheckDuration = 4.0;
 
@@ -38,7 +41,7 @@ Helper::Helper(AgentPlatform platform, Streams streams)
 Helper::~Helper() {
   if (!reader_.joinable()) return;
   // The reader may hold the last reference; it cannot wait for itself.
-  if (reader_.get_id() == std::this_thread::get_id()) {
+  if (reader_.isCurrent()) {
     reader_.detach();
   } else {
     reader_.join();
@@ -56,7 +59,7 @@ void Helper::applicationDidFinishLaunching() {
       platform_.ui);
   app.registerBundle();
   platform_.notifications.setDelegate(this);
-  reader_ = std::thread([self = shared_from_this()] { self->readInput(); });
+  reader_ = Thread(kReaderStack, [self = shared_from_this()] { self->readInput(); });
   registerHotKey();
   if (switchedOn(protocol::kEnvShowMenu)) {
     platform_.ui.mainLoop().scheduleOnce(kCheckDelay, [self = shared_from_this()] {

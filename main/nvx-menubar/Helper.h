@@ -3,12 +3,12 @@
 #include <functional>
 #include <memory>
 #include <string_view>
-#include <thread>
 
 #include "LineReader.h"
 #include "Message.h"
 #include "Output.h"
 #include "StatusMenu/StatusMenu.h"
+#include "Thread.h"
 #include "platform/Application.h"
 #include "platform/HotKeys.h"
 #include "platform/NotificationCenter.h"
@@ -82,7 +82,7 @@ class Helper final : public platform::ApplicationDelegate,
   std::unique_ptr<StatusMenu> status_;
   std::unique_ptr<platform::RunningApplication> parent_;
   std::unique_ptr<platform::HotKeyRegistration> hotKey_;
-  std::thread reader_;
+  Thread reader_;
 };
 
 }  // namespace nvx

@@ -9,8 +9,8 @@
 
 namespace nvx::platform {
 
-// The process's NSApplication. Tasks for the main thread go through the main run loop in its
-// common modes, so they also run while a menu is being tracked.
+// The process's NSApplication. Tasks for the main thread go through the main run loop
+// (CFRunLoopPerformBlock) in its common modes, so they also run while a menu is being tracked.
 class MacApplication final : public Application {
  public:
   // Makes the shared application object.

@@ -69,14 +69,15 @@ void MacApplication::run() { [NSApp run]; }
 void MacApplication::terminate() { [NSApp terminate:nil]; }
 
 void MacApplication::post(std::function<void()> task) {
-  // Called on the reader thread, which has no autorelease pool of its own to drain.
+  // Called on the reader thread and on notification reply threads, which have no autorelease
+  // pool of their own to drain. CFRunLoop's calls are safe from any thread, NSRunLoop's are
+  // not; the wake-up makes a sleeping main loop run the task at once.
   @autoreleasepool {
     // Held through a shared pointer so that copying the block does not copy the task.
     auto pending = std::make_shared<std::function<void()>>(std::move(task));
-    [[NSRunLoop mainRunLoop] performInModes:@[ NSRunLoopCommonModes ]
-                                      block:^{
-                                        (*pending)();
-                                      }];
+    CFRunLoopPerformBlock(CFRunLoopGetMain(), kCFRunLoopCommonModes, ^{
+      (*pending)();
+    });
     CFRunLoopWakeUp(CFRunLoopGetMain());
   }
 }

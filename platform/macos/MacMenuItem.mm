@@ -13,6 +13,8 @@
 @interface NVXMenuItemAction : NSObject
 - (instancetype)initWithEntry:(nvx::platform::MacMenuItem*)entry;
 - (void)chosen:(id)sender;
+// Forgets the entry and the target, after which `chosen:` does nothing.
+- (void)detach;
 @property(nonatomic) nvx::platform::ActionTarget* target;
 @end
 
@@ -26,7 +28,12 @@
 }
 
 - (void)chosen:(id)sender {
-  if (self.target) self.target->chosen(*entry_);
+  if (entry_ && self.target) self.target->chosen(*entry_);
+}
+
+- (void)detach {
+  entry_ = nullptr;
+  self.target = nullptr;
 }
 
 @end
@@ -46,7 +53,14 @@ MacMenuItem::MacMenuItem(std::string_view title, MenuAction action, bool separat
                                                    action:selectorFor(action)
                                             keyEquivalent:@""]) {}
 
-MacMenuItem::~MacMenuItem() = default;
+MacMenuItem::~MacMenuItem() {
+  // AppKit may still hold the NSMenuItem and the forwarder for a selection being dispatched
+  // when a rebuild (run in the common modes, so also during tracking) destroys this entry:
+  // nothing that outlives it may lead back here.
+  if (action_) [action_.as<NVXMenuItemAction>() detach];
+  nsMenuItem().target = nil;
+  nsMenuItem().action = nil;
+}
 
 bool MacMenuItem::isSeparator() const { return nsMenuItem().separatorItem; }
 

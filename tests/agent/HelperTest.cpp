@@ -4,6 +4,7 @@
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <string>
@@ -49,9 +50,22 @@ std::size_t heapInUse() {
 #endif
 }
 
+// The stack size of the thread that last read the agent's input.
+std::size_t gReaderStack = 0;
+
+ssize_t stackRecordingRead(int fd, void* buf, std::size_t count) {
+  pthread_attr_t attr;
+  if (pthread_getattr_np(pthread_self(), &attr) == 0) {
+    pthread_attr_getstacksize(&attr, &gReaderStack);
+    pthread_attr_destroy(&attr);
+  }
+  return read(fd, buf, count);
+}
+
 struct Options {
   bool parentIsApplication = true;
   bool grants = true;
+  LineReader::ReadFn read = nullptr;
 };
 
 // The agent on the in-memory platform, reading a pipe; the notes it posts are recorded among
@@ -86,7 +100,7 @@ class HelperTest : public testing::Test, public platform::HeadlessObserver {
     close(fds[1]);
     in = fds[0];
     helper = std::make_shared<Helper>(AgentPlatform{*app, ui, *center, hotKeys},
-                                      Streams{in, 1, 2, nullptr, &recordingWrite});
+                                      Streams{in, 1, 2, options.read, &recordingWrite});
     app->setDelegate(helper.get());
     app->setActivationPolicyAccessory();
     app->run();
@@ -159,6 +173,21 @@ TEST_F(HelperTest, AppliesEachLineInOrderEachMenuBeforeItsNoteAndDumpsMenusWhenA
                                        "err bar: [orvel] 2\n(NO ICON) B\n", "terminate"}));
   EXPECT_EQ(center->lastAuthorizationOptions(), 6u);  // sound and alert
   EXPECT_EQ(stdoutText(), "");
+}
+
+// The system's default for new threads is small on macOS (512 KiB); made as small here, it
+// must not reach the reader.
+TEST_F(HelperTest, ReadsOnAThreadWithAnEightMebibyteStackWhateverTheDefault) {
+  pthread_attr_t saved, small;
+  ASSERT_EQ(pthread_getattr_default_np(&saved), 0);
+  ASSERT_EQ(pthread_attr_init(&small), 0);
+  ASSERT_EQ(pthread_attr_setstacksize(&small, std::size_t{512} << 10), 0);
+  ASSERT_EQ(pthread_setattr_default_np(&small), 0);
+  runAgent(std::string(kMenuA) + "\n", {.read = &stackRecordingRead});
+  pthread_setattr_default_np(&saved);
+  pthread_attr_destroy(&small);
+  pthread_attr_destroy(&saved);
+  EXPECT_EQ(gReaderStack, std::size_t{8} << 20);
 }
 
 // The parent may write far faster than menus are applied: none is skipped or merged.

@@ -52,6 +52,7 @@ const Case kCases[] = {
     {"SecondArgumentIsThePrompt", {"p", "open", "Show"}, true, 0, kGranted, kOk, "Show", false},
     {"CheckInSecondPlaceIsThePrompt", {"p", "x", "check"}, true, 1, kGranted, kOk, "check", false},
     {"EmptyPromptIsPassedAsIs", {"p", "x", "", "z"}, true, 0, kGranted, kOk, "", false},
+    {"BadUtf8PromptIsRepaired", {"p", "x", "\xFF"}, true, 0, kGranted, kOk, "\xEF\xBF\xBD", false},
     {"UnavailableFailsWithoutPrompt", {"p"}, false, 1, kGranted, kFail, nullptr, false},
     {"UnavailableWithPromptFails", {"p", "x", "P"}, false, 1, kGranted, kFail, nullptr, false},
     {"CheckWithTouchId", {"p", "check"}, true, 1, kGranted, kYes, nullptr, true},

@@ -171,6 +171,8 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
   ASSERT_TRUE(spinUntil([&] { return seen("XAyatanaNewLabel ('2', '2')"); }));
   const std::string layout = menuCall("GetLayout", "(0, 0, @as [])");
   const std::uint32_t revision = std::stoul(layout.substr(8));
+  // No host had fetched start-up's empty menu: it was never announced.
+  EXPECT_FALSE(seen("LayoutUpdated (uint32 1, 0)"));
   host->signalsSeen.clear();
 
   apply("2", kRefreshed);

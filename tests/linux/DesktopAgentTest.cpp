@@ -175,6 +175,13 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
   EXPECT_FALSE(seen("LayoutUpdated (uint32 1, 0)"));
   host->signalsSeen.clear();
 
+  // Qt hosts flip a check themselves on a click: they are told the state again.
+  menuCall("Event", "(1, 'clicked', <0>, uint32 0)");
+  menuCall("AboutToShow", "(0,)");
+  EXPECT_EQ(host->signalsSeen,
+            Lines{"ItemsPropertiesUpdated ([(1, {'toggle-state': <1>})], @a(ias) [])"});
+  host->signalsSeen.clear();
+
   apply("2", kRefreshed);
   menuCall("AboutToShow", "(0,)");  // publishes what is pending before it answers
   const Lines refreshed = {

@@ -77,8 +77,15 @@ bool DesktopMenuItem::acceptsClick() const {
 }
 
 void DesktopMenuItem::choose() {
+  if (!acceptsClick()) return;
+  // Qt hosts flip a checked entry's mark themselves on a click, so what they show is no longer
+  // known: recorded as the undecided state, the next publish tells them the state again.
+  if (shown_.state == ControlState::On) {
+    published_.state = ControlState::Mixed;
+    changed();
+  }
   // Last statement: the target may destroy this entry.
-  if (acceptsClick()) target_->chosen(*this);
+  target_->chosen(*this);
 }
 
 void DesktopMenuItem::changed() {

@@ -53,8 +53,8 @@ class DesktopMenuItem final : public MenuItem {
   // a target to send it to.
   bool acceptsClick() const;
 
-  // Sends the entry's action to its target, as a user's click does; the entry may be gone
-  // afterwards.
+  // Sends the entry's action to its target, as a user's click does, and has hosts told its
+  // check mark again; the entry may be gone afterwards.
   void choose();
 
  private:

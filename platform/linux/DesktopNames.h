@@ -34,6 +34,8 @@ inline constexpr char kWatcherName[] = "org.kde.StatusNotifierWatcher";
 inline constexpr char kWatcherPath[] = "/StatusNotifierWatcher";
 inline constexpr char kWatcherInterface[] = "org.kde.StatusNotifierWatcher";
 inline constexpr char kRegisterItem[] = "RegisterStatusNotifierItem";
+inline constexpr char kItemUnregistered[] = "StatusNotifierItemUnregistered";
+inline constexpr char kActivate[] = "Activate";
 
 inline constexpr char kCategory[] = "Category";
 inline constexpr char kId[] = "Id";

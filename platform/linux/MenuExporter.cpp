@@ -1,6 +1,7 @@
 #include "MenuExporter.h"
 
 #include <string_view>
+#include <utility>
 
 #include "DbusInterfaces.h"
 #include "DesktopMenuItem.h"
@@ -51,7 +52,11 @@ void MenuExporter::flush() {
     // Hosts fetch everything again: what they will know is what the entries show now.
     tree_.forEachEntry([](DesktopMenuItem& entry) { entry.markPublished(); });
     ++revision_;
-    emit(m::kLayoutUpdated, g_variant_new("(ui)", revision_, m::kRootId));
+    // Only a host that fetched the layout since the last signal holds a stale copy: the others
+    // fetch the new one anyway (at start-up, none has fetched the empty menu yet).
+    if (std::exchange(layoutFetched_, false)) {
+      emit(m::kLayoutUpdated, g_variant_new("(ui)", revision_, m::kRootId));
+    }
     return;
   }
   GVariantBuilder updated;
@@ -122,6 +127,7 @@ void MenuExporter::onMethodCall(GDBusConnection*, const char*, const char*, cons
     return;
   }
   g_dbus_method_invocation_return_value(invocation, reply.parameters.get());
+  if (std::string_view(method) == m::kGetLayout) exporter->layoutFetched_ = true;
   // After the reply: the chosen entry's action may rebuild the menu.
   if (reply.click) clickEntry(exporter->tree_, reply.click);
 }

@@ -10,8 +10,9 @@ namespace nvx::platform {
 
 // Exports the menu of a MenuTree at /MenuBar with com.canonical.dbusmenu and publishes its
 // changes, coalesced until the main loop is idle:
-// - a changed list of entries anywhere: one LayoutUpdated with a new revision (hosts fetch
-//   the layout again, and may close an open menu);
+// - a changed list of entries anywhere: a new revision, and one LayoutUpdated when a host has
+//   fetched the layout since the last one (hosts fetch the layout again, and may close an
+//   open menu);
 // - otherwise, changed properties: one ItemsPropertiesUpdated holding only the properties
 //   that differ from what hosts were last told, under the same ids;
 // - nothing changed in what hosts see: no signal.
@@ -53,6 +54,7 @@ class MenuExporter {
   guint idle_ = 0;
   std::uint32_t revision_ = 0;
   bool notice_ = false;
+  bool layoutFetched_ = false;  // a host fetched the layout since the last LayoutUpdated
 };
 
 }  // namespace nvx::platform

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <string_view>
 #include <utility>
 
 #include "DbusInterfaces.h"
@@ -42,6 +43,17 @@ std::pair<std::string, std::string> iconFile(const PixelImage* image) {
   return {name, dir.get()};
 }
 
+// A host that fails to take an item drops it and may fail again: registrations with one
+// watcher stop after this many.
+constexpr int kMaxRegistrations = 8;
+
+// Whether `id`, an item as a watcher names it, is the one `name` exports: watchers name an
+// item by its bus name, alone or followed by its path ("<name>/<path>", "<name>@<path>").
+bool namesItemOf(std::string_view id, const std::string& name) {
+  return !name.empty() && id.starts_with(name) &&
+         (id.size() == name.size() || id[name.size()] == '/' || id[name.size()] == '@');
+}
+
 }  // namespace
 
 StatusNotifierItem::StatusNotifierItem(GDBusConnection* connection, int number)
@@ -57,10 +69,14 @@ StatusNotifierItem::StatusNotifierItem(GDBusConnection* connection, int number)
   ownsName_ = requestName(connection_, name);
   const char* unique = g_dbus_connection_get_unique_name(connection_);
   busName_ = ownsName_ ? name : std::string(unique ? unique : "");
-  // 3. Registered on every appearance of a watcher, the first one included.
+  // 3. Registered on every appearance of a watcher, the first one included, and whenever the
+  //    watcher drops it while it lives.
+  unregistered_ =
+      SignalSubscription(connection_, s::kWatcherName, s::kWatcherInterface, s::kItemUnregistered,
+                         s::kWatcherPath, onItemUnregistered, this);
   watch_ =
       g_bus_watch_name_on_connection(connection_, s::kWatcherName, G_BUS_NAME_WATCHER_FLAGS_NONE,
-                                     onWatcherAppeared, nullptr, this, nullptr);
+                                     onWatcherAppeared, onWatcherVanished, this, nullptr);
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
@@ -75,13 +91,41 @@ StatusNotifierItem::~StatusNotifierItem() {
   }
 }
 
-void StatusNotifierItem::onWatcherAppeared(GDBusConnection* connection, const char*, const char*,
+void StatusNotifierItem::onWatcherAppeared(GDBusConnection*, const char*, const char* owner,
                                            gpointer self) {
-  const auto* item = static_cast<StatusNotifierItem*>(self);
-  if (item->busName_.empty()) return;
-  // No reply awaited: a watcher that refuses leaves the item unseen, as no watcher does.
-  g_dbus_connection_call(connection, s::kWatcherName, s::kWatcherPath, s::kWatcherInterface,
-                         s::kRegisterItem, g_variant_new("(s)", item->busName_.c_str()), nullptr,
+  auto* item = static_cast<StatusNotifierItem*>(self);
+  item->watcher_ = owner;
+  item->registrations_ = 0;
+  item->registerItem();
+}
+
+void StatusNotifierItem::onWatcherVanished(GDBusConnection*, const char*, gpointer self) {
+  static_cast<StatusNotifierItem*>(self)->watcher_.clear();
+}
+
+void StatusNotifierItem::onItemUnregistered(GDBusConnection*, const char* sender, const char*,
+                                            const char*, const char*, GVariant* parameters,
+                                            gpointer self) {
+  auto* item = static_cast<StatusNotifierItem*>(self);
+  if (item->watcher_.empty() || item->watcher_ != sender) return;
+  if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(s)"))) return;
+  const char* id = nullptr;
+  g_variant_get(parameters, "(&s)", &id);
+  const char* unique = g_dbus_connection_get_unique_name(item->connection_);
+  if (namesItemOf(id, item->busName_) || namesItemOf(id, unique ? unique : "")) {
+    item->registerItem();
+  }
+}
+
+void StatusNotifierItem::registerItem() {
+  if (busName_.empty() || registrations_ >= kMaxRegistrations) return;
+  ++registrations_;
+  // The object path: the watcher takes the sender's unique name with it, which every host
+  // accepts, while a well-known name has the GNOME Shell's extension race its own watch of
+  // the name and drop the item in a quarter to half of all launches. No reply awaited: a
+  // watcher that refuses leaves the item unseen, as no watcher does.
+  g_dbus_connection_call(connection_, s::kWatcherName, s::kWatcherPath, s::kWatcherInterface,
+                         s::kRegisterItem, g_variant_new("(s)", s::kItemPath), nullptr,
                          G_DBUS_CALL_FLAGS_NO_AUTO_START, -1, nullptr, nullptr, nullptr);
 }
 
@@ -188,10 +232,18 @@ GVariant* StatusNotifierItem::onGetProperty(GDBusConnection*, const char*, const
 }
 
 void StatusNotifierItem::onMethodCall(GDBusConnection*, const char*, const char*, const char*,
-                                      const char*, GVariant*, GDBusMethodInvocation* invocation,
-                                      gpointer) {
-  // Activate, SecondaryActivate, ContextMenu, Scroll: the item is only a menu (ItemIsMenu),
-  // which hosts open themselves; there is nothing else to do.
+                                      const char* method, GVariant*,
+                                      GDBusMethodInvocation* invocation, gpointer) {
+  // The item is only a menu (ItemIsMenu). Hosts that call Activate anyway take this error as
+  // "no activation": Plasma (on a left click) then opens the menu itself, and the GNOME Shell
+  // extension (on a double click) stops waiting for a second click before opening it. LXQt
+  // ignores the answer: there the menu opens on a right click only.
+  if (std::string_view(method) == s::kActivate) {
+    g_dbus_method_invocation_return_dbus_error(invocation, dbus::kErrorUnknownMethod,
+                                               "the item is a menu");
+    return;
+  }
+  // SecondaryActivate, ContextMenu, Scroll: nothing to do.
   g_dbus_method_invocation_return_value(invocation, nullptr);
 }
 

@@ -8,14 +8,16 @@
 
 #include "GPtr.h"
 #include "PixelImage.h"
+#include "SignalSubscription.h"
 
 namespace nvx::platform {
 
 // The status item on the session bus, as tray hosts know it (StatusNotifierItem):
 // 1. exports /StatusNotifierItem (its menu is the one at /MenuBar);
 // 2. owns org.kde.StatusNotifierItem-<pid>-<n>, or goes by its unique name when it cannot;
-// 3. registers with the StatusNotifierWatcher, and again whenever the watcher's owner
-//    changes (a tray host restarting). Without a watcher it waits silently.
+// 3. registers its object path with the StatusNotifierWatcher, and again whenever the
+//    watcher's owner changes (a tray host restarting) or the watcher drops the live item (a
+//    host that failed to take it). Without a watcher it waits silently.
 // A setter whose value changed sends its change signal once the loop is idle, so that a burst
 // of updates costs hosts one signal of each kind, not one per update. Main thread only.
 class StatusNotifierItem {
@@ -26,7 +28,7 @@ class StatusNotifierItem {
   StatusNotifierItem(const StatusNotifierItem&) = delete;
   StatusNotifierItem& operator=(const StatusNotifierItem&) = delete;
 
-  // The name the item registered under.
+  // The name the item owns on the bus (its unique name when it could own none).
   const std::string& busName() const { return busName_; }
 
   // The item's name for people (Title; NewTitle).
@@ -54,6 +56,11 @@ class StatusNotifierItem {
                                  gpointer self);
   static void onWatcherAppeared(GDBusConnection*, const char* name, const char* owner,
                                 gpointer self);
+  static void onWatcherVanished(GDBusConnection*, const char* name, gpointer self);
+  static void onItemUnregistered(GDBusConnection*, const char* sender, const char* path,
+                                 const char* interface, const char* signal, GVariant* parameters,
+                                 gpointer self);
+  void registerItem();
   GVariant* property(std::string_view name) const;
 
   // The change signals, as bits of pending_.
@@ -65,6 +72,9 @@ class StatusNotifierItem {
   GDBusConnection* connection_;
   guint registration_ = 0;
   guint watch_ = 0;
+  SignalSubscription unregistered_;
+  std::string watcher_;    // the watcher's unique name; empty while there is none
+  int registrations_ = 0;  // with the current watcher
   bool ownsName_ = false;
   std::string busName_;
   std::string title_;

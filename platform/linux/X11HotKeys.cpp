@@ -123,7 +123,7 @@ class X11HotKeys::Grab final : public HotKeyRegistration {
  public:
   Grab(X11HotKeys& owner, Key key) : owner_(owner), key_(key) {}
   ~Grab() override {
-    owner_.grab(key_, false);
+    owner_.ungrab(key_);
     std::erase_if(owner_.keys_, [this](const Key& k) {
       return k.code == key_.code && k.modifiers == key_.modifiers;
     });
@@ -179,8 +179,8 @@ std::unique_ptr<HotKeyRegistration> X11HotKeys::registerHotKey(std::uint32_t key
     modifiers &= ~bit.bit;
   }
   if (key.code == 0 || modifiers != 0) return nullptr;
-  if (!grab(key, true)) {
-    grab(key, false);
+  if (!grab(key)) {
+    ungrab(key);
     return nullptr;
   }
   keys_.push_back(key);
@@ -191,7 +191,7 @@ unsigned X11HotKeys::lockMasks(std::size_t combination) const {
   return ((combination & 1) ? LockMask : 0) | ((combination & 2) ? numLock_ : 0);
 }
 
-bool X11HotKeys::grab(const Key& key, bool on) {
+bool X11HotKeys::grab(const Key& key) {
   Display* display = display_.get();
   if (lost_) return false;
   const Window root = DefaultRootWindow(display);
@@ -199,16 +199,23 @@ bool X11HotKeys::grab(const Key& key, bool on) {
   grabErrors = 0;
   const XErrorHandler previous = x_->XSetErrorHandler(countError);
   for (std::size_t i = 0; i < kLockCombinations; ++i) {
-    if (on) {
-      x_->XGrabKey(display, key.code, key.modifiers | lockMasks(i), root, False, GrabModeAsync,
-                   GrabModeAsync);
-    } else {
-      x_->XUngrabKey(display, key.code, key.modifiers | lockMasks(i), root);
-    }
+    x_->XGrabKey(display, key.code, key.modifiers | lockMasks(i), root, False, GrabModeAsync,
+                 GrabModeAsync);
   }
   x_->XSync(display, False);
   x_->XSetErrorHandler(previous);
   return grabErrors == 0 && !lost_;
+}
+
+void X11HotKeys::ungrab(const Key& key) {
+  // Nothing to wait for: the server takes a client's requests in order, and an ungrab's
+  // errors change nothing. At exit this spares two round trips to a server that another
+  // client (a compositor) may be holding.
+  Display* display = display_.get();
+  if (lost_) return;
+  for (std::size_t i = 0; i < kLockCombinations; ++i)
+    x_->XUngrabKey(display, key.code, key.modifiers | lockMasks(i), DefaultRootWindow(display));
+  x_->XFlush(display);
 }
 
 gboolean X11HotKeys::onEvents(gpointer data) {

@@ -40,7 +40,9 @@ class X11HotKeys final : public HotKeys {
   static gboolean onEvents(gpointer self);
   static void onConnectionLost(Display* display, void* self);
   // The grab requests for `key` in each lock state; true when the server refused none.
-  bool grab(const Key& key, bool on);
+  bool grab(const Key& key);
+  // The ungrab requests, sent without waiting for the server.
+  void ungrab(const Key& key);
   unsigned lockMasks(std::size_t combination) const;
   void readEvents();
 

@@ -21,13 +21,14 @@ bool load(Xlib& x) {
       desktop::kXlibLibrary, static_cast<GModuleFlags>(G_MODULE_BIND_LAZY | G_MODULE_BIND_LOCAL));
   if (!module) return false;
 #define NVX_BIND(name) bind(module, #name, x.name)
-  const bool all =
-      NVX_BIND(XOpenDisplay) && NVX_BIND(XCloseDisplay) && NVX_BIND(XSetErrorHandler) &&
-      NVX_BIND(XSetIOErrorHandler) && NVX_BIND(XSetIOErrorExitHandler) && NVX_BIND(XSync) &&
-      NVX_BIND(XPending) && NVX_BIND(XEventsQueued) && NVX_BIND(XNextEvent) && NVX_BIND(XGrabKey) &&
-      NVX_BIND(XUngrabKey) && NVX_BIND(XKeysymToKeycode) && NVX_BIND(XGetModifierMapping) &&
-      NVX_BIND(XFreeModifiermap) && NVX_BIND(XkbQueryExtension) && NVX_BIND(XkbGetMap) &&
-      NVX_BIND(XkbGetNames) && NVX_BIND(XkbFreeKeyboard) && NVX_BIND(XkbSetDetectableAutoRepeat);
+  const bool all = NVX_BIND(XOpenDisplay) && NVX_BIND(XCloseDisplay) &&
+                   NVX_BIND(XSetErrorHandler) && NVX_BIND(XSetIOErrorHandler) &&
+                   NVX_BIND(XSetIOErrorExitHandler) && NVX_BIND(XSync) && NVX_BIND(XFlush) &&
+                   NVX_BIND(XPending) && NVX_BIND(XEventsQueued) && NVX_BIND(XNextEvent) &&
+                   NVX_BIND(XGrabKey) && NVX_BIND(XUngrabKey) && NVX_BIND(XKeysymToKeycode) &&
+                   NVX_BIND(XGetModifierMapping) && NVX_BIND(XFreeModifiermap) &&
+                   NVX_BIND(XkbQueryExtension) && NVX_BIND(XkbGetMap) && NVX_BIND(XkbGetNames) &&
+                   NVX_BIND(XkbFreeKeyboard) && NVX_BIND(XkbSetDetectableAutoRepeat);
 #undef NVX_BIND
   if (!all) {
     g_module_close(module);

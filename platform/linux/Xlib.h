@@ -15,6 +15,7 @@ struct Xlib {
   decltype(&::XSetIOErrorHandler) XSetIOErrorHandler;
   decltype(&::XSetIOErrorExitHandler) XSetIOErrorExitHandler;
   decltype(&::XSync) XSync;
+  decltype(&::XFlush) XFlush;
   decltype(&::XPending) XPending;
   decltype(&::XEventsQueued) XEventsQueued;
   decltype(&::XNextEvent) XNextEvent;

@@ -31,15 +31,17 @@ struct TrayHost {
   std::unique_ptr<GDBusNodeInfo, GFree<g_dbus_node_info_unref>> node{
       g_dbus_node_info_new_for_xml(kWatcherXml, nullptr)};
   Lines registered;
+  std::string itemOwner;  // the unique name of the item that registered
   Lines signalsSeen;
 
   explicit TrayHost(const PrivateBus& on) : bus(on.connect()) {
     static const GDBusInterfaceVTable vtable = {
-        [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant* args,
-           GDBusMethodInvocation* call, gpointer self) {
+        [](GDBusConnection*, const char* sender, const char*, const char*, const char*,
+           GVariant* args, GDBusMethodInvocation* call, gpointer self) {
           const char* service = nullptr;
           g_variant_get(args, "(&s)", &service);
           static_cast<TrayHost*>(self)->registered.push_back(service);
+          static_cast<TrayHost*>(self)->itemOwner = sender;
           g_dbus_method_invocation_return_value(call, nullptr);
         },
         nullptr,
@@ -123,7 +125,7 @@ class DesktopAgentTest : public testing::Test {
 
 TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWithANewHost) {
   ASSERT_TRUE(spinUntil([&] { return !host->registered.empty(); }));
-  EXPECT_EQ(host->registered, Lines{item});
+  EXPECT_EQ(host->registered, Lines{"/StatusNotifierItem"});
   // With no X display to grab keys on, Xlib is not even loaded.
   std::stringstream maps;
   maps << std::ifstream("/proc/" + std::to_string(agent.pid()) + "/maps").rdbuf();
@@ -145,6 +147,10 @@ TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWith
         "'Menu': <objectpath '/MenuBar'>", "'XAyatanaLabel': <'2'>", "<[(16, 16, [byte 0x"}) {
     EXPECT_NE(props.find(expected), std::string::npos) << expected;
   }
+  // Hosts that call Activate on a left click open the menu on this error.
+  EXPECT_EQ(
+      host->call(item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", "(0, 0)"),
+      "org.freedesktop.DBus.Error.UnknownMethod");
   EXPECT_EQ(withoutRevision(menuCall("GetLayout", "(0, -1, @as [])")),
             ", (0, {'children-display': <'submenu'>}, [<(1, {'label': <'A__1\\t1 due'>, "
             "'toggle-type': <'checkmark'>, 'toggle-state': <1>}, @av [])>, "
@@ -156,10 +162,17 @@ TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWith
   }
   EXPECT_EQ(agent.out().lines(2, 10s), (Lines{"a", "c"}));
 
+  // A watcher that drops the live item (as GNOME's does when it fails to take it) gets it again.
+  g_dbus_connection_emit_signal(
+      host->bus.get(), nullptr, "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher",
+      "StatusNotifierItemUnregistered",
+      g_variant_new("(s)", (host->itemOwner + "@/StatusNotifierItem").c_str()), nullptr);
+  ASSERT_TRUE(spinUntil([&] { return host->registered.size() == 2; }));
+
   // A tray host that restarts gets the item again.
   host.reset();
   host = std::make_unique<TrayHost>(bus);
-  ASSERT_TRUE(spinUntil([&] { return host->registered == Lines{item}; }));
+  ASSERT_TRUE(spinUntil([&] { return host->registered == Lines{"/StatusNotifierItem"}; }));
 }
 
 TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpdate) {
@@ -171,6 +184,15 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
   ASSERT_TRUE(spinUntil([&] { return seen("XAyatanaNewLabel ('2', '2')"); }));
   const std::string layout = menuCall("GetLayout", "(0, 0, @as [])");
   const std::uint32_t revision = std::stoul(layout.substr(8));
+  // No host had fetched start-up's empty menu: it was never announced.
+  EXPECT_FALSE(seen("LayoutUpdated (uint32 1, 0)"));
+  host->signalsSeen.clear();
+
+  // Qt hosts flip a check themselves on a click: they are told the state again.
+  menuCall("Event", "(1, 'clicked', <0>, uint32 0)");
+  menuCall("AboutToShow", "(0,)");
+  EXPECT_EQ(host->signalsSeen,
+            Lines{"ItemsPropertiesUpdated ([(1, {'toggle-state': <1>})], @a(ias) [])"});
   host->signalsSeen.clear();
 
   apply("2", kRefreshed);

@@ -3,6 +3,7 @@
 #include <gio/gio.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "MenuTree.h"
 
@@ -53,6 +54,8 @@ class MenuExporter {
   guint idle_ = 0;
   std::uint32_t revision_ = 0;
   bool notice_ = false;
+  std::vector<GVariant*> updated_;  // the entries of the signal being made
+  std::vector<GVariant*> removed_;
 };
 
 }  // namespace nvx::platform

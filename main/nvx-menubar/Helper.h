@@ -34,7 +34,8 @@ struct Streams {
 };
 
 // The agent's application delegate: builds the status menu at launch, reads the parent's
-// messages on a thread of its own and applies them on the main thread, and writes an event
+// messages (on the main loop where the application watches descriptors, otherwise on a thread
+// of its own) and applies them on the main thread, and writes an event
 // line for every user action. Lives for the whole process (see Main).
 class Helper final : public platform::ApplicationDelegate,
                      public platform::NotificationDelegate,

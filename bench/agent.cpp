@@ -1,8 +1,8 @@
 // The whole agent as its parent sees it: the built nvx-menubar on pipes, side by side with the
 // decoding of the same bytes in this process.
-//   (a) throughput of a refresh stream and a rebuild stream against decode-only (a figure: a
-//       reader that never waits, a queue without bound and stateless styling keep a flood far
-//       from decode-only speed, and a flood is not what a user feels);
+//   (a) throughput of a refresh stream and a rebuild stream against decode-only (a figure:
+//       applying and styling every message keeps a flood far from decode-only speed, and a
+//       flood is not what a user feels);
 //   (b) latency from writing a line to reading its dump;
 //   (c) start-up, from exec to the first dump;
 //   (d) idle cost, the agent's voluntary context switches with input open and quiet;
@@ -104,10 +104,19 @@ ChildProcess::Options agent(bool dump, int controlFd = -1) {
   return options;
 }
 
-// Waits until the agent has finished launching: its reader thread exists, and a moment more.
+// Waits until the agent has finished launching: the program runs and sleeps waiting for
+// input (on its loop, or its reader thread), and a moment more.
 bool awaitLaunch(pid_t pid) {
   const auto deadline = Clock::now() + kTimeout;
-  while (procField(procDir(pid) / "status", "Threads") < 2) {
+  auto launched = [&] {
+    std::string name, stat;
+    std::getline(std::ifstream(procDir(pid) / "comm"), name);
+    std::getline(std::ifstream(procDir(pid) / "stat"), stat);
+    const auto close = stat.rfind(')');  // after the name, which may hold anything
+    return name == "nvx-menubar" && close != std::string::npos &&
+           stat.compare(close, 3, ") S") == 0;
+  };
+  while (!launched()) {
     if (Clock::now() > deadline) return false;
     std::this_thread::sleep_for(1ms);
   }
@@ -356,7 +365,7 @@ Burst burst(const Workload& w) {
 const Workload& refreshStream();
 
 // CPU time on record for the threads of `pid` (schedstat), in microseconds: the main thread,
-// and the others (the reader) summed.
+// and the others summed.
 struct ThreadCpu {
   double main = 0;
   double others = 0;
@@ -508,15 +517,16 @@ bool reportPaced() {
   if (!paced) return false;
   std::printf("(f) CPU per paced refresh, %d written one every %lld ms, dump off\n", kPacedUpdates,
               static_cast<long long>(kPace.count()));
-  std::printf("  agent: %.1f us (main thread %.1f, reader %.1f)\n", paced->main + paced->others,
-              paced->main, paced->others);
+  std::printf("  agent: %.1f us (main thread %.1f, other threads %.1f)\n",
+              paced->main + paced->others, paced->main, paced->others);
   std::printf(
       "  where it goes (the steps measured warm in this process; the rest is the cost of\n"
-      "  waking, reading, handing over and cold caches in the agent):\n");
-  std::printf("    reader: decode %.1f, wake-up + read + hand-over %.1f\n", warm.decode,
-              paced->others - warm.decode);
-  std::printf("    main:   update %.1f (styling %.1f, the rest %.1f), wake-up + dispatch %.1f\n",
-              warm.update, warm.style, warm.update - warm.style, paced->main - warm.update);
+      "  waking, reading and cold caches in the agent, which reads on its main loop):\n");
+  std::printf(
+      "    decode %.1f, update %.1f (styling %.1f, the rest %.1f), wake-up + read + dispatch "
+      "%.1f\n",
+      warm.decode, warm.update, warm.style, warm.update - warm.style,
+      paced->main + paced->others - warm.decode - warm.update);
   return true;
 }
 
@@ -525,7 +535,7 @@ bool reportBurst() {
   if (!burst) return false;
   std::printf("(g) CPU for a burst of %zu refreshes written at once, until the last is applied\n",
               kBurstUpdates);
-  std::printf("  %.1f ms (main thread %.1f, reader %.1f), %.1f us per refresh\n",
+  std::printf("  %.1f ms (main thread %.1f, other threads %.1f), %.1f us per refresh\n",
               (burst->main + burst->others) / 1e3, burst->main / 1e3, burst->others / 1e3,
               (burst->main + burst->others) / kBurstUpdates);
   return true;

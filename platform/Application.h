@@ -45,6 +45,11 @@ class Application {
   // (macOS), run() does not return at all.
   virtual void terminate() = 0;
 
+  // Calls `onReadable` on the main thread whenever `fd` has input, end of input or an error,
+  // until it returns false or the event loop ends. Returns false, watching nothing, where the
+  // event loop does not watch descriptors: the caller then reads on a thread of its own.
+  virtual bool watchReadable(int /*fd*/, std::function<bool()> /*onReadable*/) { return false; }
+
   // Queues `task` to run once on the main thread, behind every task queued before it, also
   // while a menu is open, and wakes the loop at once. Callable from any thread; never runs the
   // task inline.

@@ -33,6 +33,11 @@ bool switchedOn(const char* name) {
 
 }  // namespace
 
+struct Helper::MainLoopInput {
+  LineReader reader;
+  MessageDecoder decoder;
+};
+
 Helper::Helper(AgentPlatform platform, Streams streams)
     : platform_(platform),
       streams_(streams),
@@ -59,13 +64,33 @@ void Helper::applicationDidFinishLaunching() {
       platform_.ui);
   app.registerBundle();
   platform_.notifications.setDelegate(this);
-  reader_ = Thread(kReaderStack, [self = shared_from_this()] { self->readInput(); });
+  startReading();
   registerHotKey();
   if (switchedOn(protocol::kEnvShowMenu)) {
     platform_.ui.mainLoop().scheduleOnce(kCheckDelay, [self = shared_from_this()] {
       if (self->status_) self->status_->showMenuForCheck(kCheckDuration);
     });
   }
+}
+
+void Helper::startReading() {
+  // On the main loop a line costs one wake-up instead of the reader's and the main thread's.
+  input_.reset(new MainLoopInput{LineReader(streams_.in, streams_.read), MessageDecoder()});
+  const bool watched = platform_.application.watchReadable(streams_.in, [weak = weak_from_this()] {
+    auto self = weak.lock();
+    return self && self->readAvailable();
+  });
+  if (watched) return;
+  input_.reset();
+  reader_ = Thread(kReaderStack, [self = shared_from_this()] { self->readInput(); });
+}
+
+bool Helper::readAvailable() {
+  const bool more = input_->reader.readAvailable([this](std::string_view line) {
+    if (auto message = input_->decoder.decode(line)) apply(std::move(*message));
+  });
+  if (!more) onMain(platform_.application, [&app = platform_.application] { app.terminate(); });
+  return more;
 }
 
 void Helper::readInput() {

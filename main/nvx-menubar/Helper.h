@@ -34,7 +34,8 @@ struct Streams {
 };
 
 // The agent's application delegate: builds the status menu at launch, reads the parent's
-// messages on a thread of its own and applies them on the main thread, and writes an event
+// messages (on the main loop where the application watches descriptors, otherwise on a thread
+// of its own) and applies them on the main thread, and writes an event
 // line for every user action. Lives for the whole process (see Main).
 class Helper final : public platform::ApplicationDelegate,
                      public platform::NotificationDelegate,
@@ -53,6 +54,11 @@ class Helper final : public platform::ApplicationDelegate,
   // The reading loop of the reader thread: decodes each line and queues it for the main
   // thread; at end of input queues the termination behind every message.
   void readInput();
+
+  // Reading on the main loop instead, where the application watches descriptors: applies the
+  // lines of one read of the input; at end of input queues the termination behind every task.
+  // Returns whether more input may come.
+  bool readAvailable();
 
   // Writes the event line for `text`, first letting the parent activate unless the text is
   // one of the quiet actions. Main thread only.
@@ -77,11 +83,19 @@ class Helper final : public platform::ApplicationDelegate,
   // The message task: the menu (and its dump), then the note.
   void apply(Message message);
 
+  // Starts reading the input: on the main loop where the application can watch it, otherwise
+  // on a reader thread.
+  void startReading();
+
+  // The input read on the main loop: its reader and decoder.
+  struct MainLoopInput;
+
   AgentPlatform platform_;
   Streams streams_;
   std::unique_ptr<StatusMenu> status_;
   std::unique_ptr<platform::RunningApplication> parent_;
   std::unique_ptr<platform::HotKeyRegistration> hotKey_;
+  std::unique_ptr<MainLoopInput> input_;
   Thread reader_;
 };
 

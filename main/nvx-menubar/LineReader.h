@@ -37,6 +37,22 @@ class LineReader {
     framer_.finish(onLine);
   }
 
+  // For a descriptor watched by an event loop: one read of what has arrived, calling
+  // onLine(std::string_view) for each line it completes. Returns true while more may come
+  // (also after EINTR, or EAGAIN from a non-blocking descriptor with nothing there yet);
+  // false at end of input or another read error, with the last unterminated line delivered.
+  template <class OnLine>
+  bool readAvailable(OnLine&& onLine) {
+    const ssize_t n = read_(fd_, block_.get(), kBlockSize);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+    if (n <= 0) {
+      framer_.finish(onLine);
+      return false;
+    }
+    framer_.feed(std::string_view(block_.get(), static_cast<std::size_t>(n)), onLine);
+    return true;
+  }
+
  private:
   // Waits until the descriptor has input, end of input or an error; false when it cannot.
   bool waitReadable() const;

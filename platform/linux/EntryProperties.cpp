@@ -115,23 +115,27 @@ GVariant* propertyValue(const EntryProperties& entry, PropertyMask bit) {
 }
 
 GVariant* propertiesVariant(const EntryProperties& entry, PropertyMask mask) {
-  GVariantBuilder builder;
-  g_variant_builder_init(&builder, G_VARIANT_TYPE_VARDICT);
+  // Made from its children, not through a builder and format strings: this runs for every
+  // entry of a layout and every changed one.
+  std::array<GVariant*, kNames.size()> properties;
+  std::size_t count = 0;
   const PropertyMask shown = presentProperties(entry) & mask;
   for (std::size_t i = 0; i < kNames.size(); ++i) {
     const PropertyMask bit = 1u << i;
-    if (shown & bit) g_variant_builder_add(&builder, "{sv}", kNames[i], propertyValue(entry, bit));
+    if (!(shown & bit)) continue;
+    properties[count++] = g_variant_new_dict_entry(
+        g_variant_new_string(kNames[i]), g_variant_new_variant(propertyValue(entry, bit)));
   }
-  return g_variant_builder_end(&builder);
+  return g_variant_new_array(variantType("{sv}"), properties.data(), count);
 }
 
 GVariant* propertyNames(PropertyMask mask) {
-  GVariantBuilder builder;
-  g_variant_builder_init(&builder, G_VARIANT_TYPE_STRING_ARRAY);
+  std::array<const char*, kNames.size()> names;
+  std::size_t count = 0;
   for (std::size_t i = 0; i < kNames.size(); ++i) {
-    if (mask & (1u << i)) g_variant_builder_add(&builder, "s", kNames[i]);
+    if (mask & (1u << i)) names[count++] = kNames[i];
   }
-  return g_variant_builder_end(&builder);
+  return g_variant_new_strv(names.data(), static_cast<gssize>(count));
 }
 
 void assignMenuLabel(std::string& label, std::string_view text) {

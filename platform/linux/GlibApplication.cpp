@@ -1,5 +1,6 @@
 #include "GlibApplication.h"
 
+#include <glib-unix.h>
 #include <malloc.h>
 #include <signal.h>
 
@@ -86,6 +87,7 @@ void GlibApplication::run() {
   for (guint id : timers_)
     g_source_remove(id);
   timers_.clear();
+  watches_.clear();
 }
 
 void GlibApplication::terminate() {
@@ -102,6 +104,21 @@ void GlibApplication::post(std::function<void()> task) {
   // The loop only sleeps after finding the queue empty, so only the first task of a batch
   // needs to wake it; that saves a system call per message in a stream.
   if (wasEmpty) g_main_context_wakeup(context_);
+}
+
+bool GlibApplication::watchReadable(int fd, std::function<bool()> onReadable) {
+  using Watch = std::function<bool()>;
+  GSourcePtr source(
+      g_unix_fd_source_new(fd, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR)));
+  auto ready = [](gint, GIOCondition, gpointer data) -> gboolean {
+    return (*static_cast<Watch*>(data))() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+  };
+  auto drop = [](gpointer data) { delete static_cast<Watch*>(data); };
+  g_source_set_callback(source.get(), G_SOURCE_FUNC(+ready), new Watch(std::move(onReadable)),
+                        drop);
+  g_source_attach(source.get(), context_);
+  watches_.push_back(std::move(source));
+  return true;
 }
 
 gboolean GlibApplication::dispatchTasks(gpointer data) {

@@ -33,6 +33,7 @@ class GlibApplication final : public Application, public MainLoop {
   void run() override;
   void terminate() override;
   void post(std::function<void()> task) override;
+  bool watchReadable(int fd, std::function<bool()> onReadable) override;
   // Any live process other than init counts: Linux keeps no list of applications apart.
   std::unique_ptr<RunningApplication> runningApplication(int pid) override;
   // X11 and Wayland have no call by which one client hands activation to another unasked.
@@ -55,7 +56,8 @@ class GlibApplication final : public Application, public MainLoop {
   GMainLoopPtr loop_;
   GAsyncQueuePtr tasks_;
   GSourcePtr source_;
-  std::vector<guint> timers_;  // one-shot timers not yet fired
+  std::vector<guint> timers_;        // one-shot timers not yet fired
+  std::vector<GSourcePtr> watches_;  // descriptors watched for input
 };
 
 }  // namespace nvx::platform

@@ -6,18 +6,25 @@
 
 #include "DesktopMenu.h"
 #include "DesktopNames.h"
+#include "TextVariant.h"
 
 namespace nvx::platform {
 namespace {
 
 namespace m = dbus::menu;
 
-// An entry as the layout sees it: its id, what it shows and the menu below it (may be null).
+// An entry as the layout sees it: its id, what it shows (not copied) and the menu below it
+// (may be null).
 struct Node {
   std::int32_t id;
-  EntryProperties properties;
+  const EntryProperties& properties;
   const DesktopMenu* children;
 };
+
+const EntryProperties& root() {
+  static const EntryProperties properties = rootProperties();
+  return properties;
+}
 
 MenuReply error(std::string message, const char* name = dbus::kErrorInvalidArgs) {
   MenuReply out;
@@ -48,25 +55,28 @@ DesktopMenuItem* clickable(const MenuTree& tree, std::int32_t id) {
 
 // The node for `id`, when hosts can see it.
 std::optional<Node> shownNode(const MenuTree& tree, std::int32_t id) {
-  if (id == m::kRootId) return Node{id, rootProperties(), tree.root()};
+  if (id == m::kRootId) return Node{id, root(), tree.root()};
   const DesktopMenuItem* entry = tree.findShown(id);
   if (!entry) return std::nullopt;
   return Node{id, entry->properties(), entry->desktopSubmenu()};
 }
 
 // (ia{sv}av) for `node` and, while `depth` (-1: all) and `levels` allow, the entries below.
+// Made from its children, not through builders and format strings; one list per menu.
 GVariant* layout(const Node& node, int depth, int levels, PropertyMask mask) {
-  GVariantBuilder children;
-  g_variant_builder_init(&children, G_VARIANT_TYPE("av"));
+  std::vector<GVariant*> children;
   if (node.children && depth != 0 && levels > 1) {
+    children.reserve(node.children->itemCount());
     for (std::size_t i = 0; i < node.children->itemCount(); ++i) {
       const DesktopMenuItem& entry = node.children->entry(i);
       const Node child{entry.id(), entry.properties(), entry.desktopSubmenu()};
-      g_variant_builder_add(&children, "v",
-                            layout(child, depth < 0 ? depth : depth - 1, levels - 1, mask));
+      children.push_back(
+          g_variant_new_variant(layout(child, depth < 0 ? depth : depth - 1, levels - 1, mask)));
     }
   }
-  return g_variant_new("(i@a{sv}av)", node.id, propertiesVariant(node.properties, mask), &children);
+  GVariant* fields[] = {g_variant_new_int32(node.id), propertiesVariant(node.properties, mask),
+                        g_variant_new_array(variantType("v"), children.data(), children.size())};
+  return g_variant_new_tuple(fields, 3);
 }
 
 MenuReply getLayout(const MenuTree& tree, std::uint32_t revision, GVariant* parameters) {
@@ -78,8 +88,9 @@ MenuReply getLayout(const MenuTree& tree, std::uint32_t revision, GVariant* para
   if (depth < -1) return error("recursion depth below -1");
   const auto node = shownNode(tree, parent);
   if (!node) return unknownId(parent);
-  GVariant* entries = layout(*node, depth, kMaxLayoutLevels, propertyMask(names));
-  return reply(g_variant_new("(u@(ia{sv}av))", revision, entries));
+  GVariant* fields[] = {g_variant_new_uint32(revision),
+                        layout(*node, depth, kMaxLayoutLevels, propertyMask(names))};
+  return reply(g_variant_new_tuple(fields, 2));
 }
 
 // The ids of an "ai", each once, in ascending order.
@@ -97,15 +108,16 @@ MenuReply getGroupProperties(const MenuTree& tree, GVariant* parameters) {
   const GVariantPtr ids(g_variant_get_child_value(parameters, 0));
   const GVariantPtr names(g_variant_get_child_value(parameters, 1));
   const PropertyMask mask = propertyMask(names.get());
-  GVariantBuilder builder;
-  g_variant_builder_init(&builder, G_VARIANT_TYPE("a(ia{sv})"));
+  std::vector<GVariant*> entries;
   // Unknown ids are left out, as the protocol's reference server does.
   for (std::int32_t id : distinctIds(ids.get())) {
     if (const auto node = shownNode(tree, id)) {
-      g_variant_builder_add(&builder, "(i@a{sv})", id, propertiesVariant(node->properties, mask));
+      GVariant* fields[] = {g_variant_new_int32(id), propertiesVariant(node->properties, mask)};
+      entries.push_back(g_variant_new_tuple(fields, 2));
     }
   }
-  return reply(g_variant_new("(a(ia{sv}))", &builder));
+  GVariant* list = g_variant_new_array(variantType("(ia{sv})"), entries.data(), entries.size());
+  return reply(g_variant_new_tuple(&list, 1));
 }
 
 MenuReply getProperty(const MenuTree& tree, GVariant* parameters) {

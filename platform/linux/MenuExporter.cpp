@@ -8,6 +8,7 @@
 #include "DesktopNames.h"
 #include "GPtr.h"
 #include "MenuCalls.h"
+#include "TextVariant.h"
 
 namespace nvx::platform {
 namespace {
@@ -59,32 +60,30 @@ void MenuExporter::flush() {
     }
     return;
   }
-  GVariantBuilder updated;
-  GVariantBuilder removed;
-  g_variant_builder_init(&updated, G_VARIANT_TYPE("a(ia{sv})"));
-  g_variant_builder_init(&removed, G_VARIANT_TYPE("a(ias)"));
-  bool any = false;
+  // The signal is made from its children, in lists kept between updates.
+  updated_.clear();
+  removed_.clear();
   for (std::int32_t id : pending.entries) {
     DesktopMenuItem* entry = tree_.find(id);
     if (!entry) continue;
     const PropertyChange change = propertyChange(entry->published(), entry->properties());
     const bool shown = tree_.findShown(id) != nullptr;
     if (shown && change.updated) {
-      g_variant_builder_add(&updated, "(i@a{sv})", id,
-                            propertiesVariant(entry->properties(), change.updated));
+      GVariant* fields[] = {g_variant_new_int32(id),
+                            propertiesVariant(entry->properties(), change.updated)};
+      updated_.push_back(g_variant_new_tuple(fields, 2));
     }
     if (shown && change.removed) {
-      g_variant_builder_add(&removed, "(i@as)", id, propertyNames(change.removed));
+      GVariant* fields[] = {g_variant_new_int32(id), propertyNames(change.removed)};
+      removed_.push_back(g_variant_new_tuple(fields, 2));
     }
-    any = any || (shown && !change.empty());
     entry->markPublished();
   }
-  if (!any) {
-    g_variant_builder_clear(&updated);
-    g_variant_builder_clear(&removed);
-    return;
-  }
-  emit(m::kItemsPropertiesUpdated, g_variant_new("(a(ia{sv})a(ias))", &updated, &removed));
+  if (updated_.empty() && removed_.empty()) return;
+  GVariant* lists[] = {
+      g_variant_new_array(variantType("(ia{sv})"), updated_.data(), updated_.size()),
+      g_variant_new_array(variantType("(ias)"), removed_.data(), removed_.size())};
+  emit(m::kItemsPropertiesUpdated, g_variant_new_tuple(lists, 2));
 }
 
 void MenuExporter::requestOpen() {

@@ -3,6 +3,7 @@
 #include <gio/gio.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "MenuTree.h"
 
@@ -55,6 +56,8 @@ class MenuExporter {
   std::uint32_t revision_ = 0;
   bool notice_ = false;
   bool layoutFetched_ = false;  // a host fetched the layout since the last LayoutUpdated
+  std::vector<GVariant*> updated_;  // the entries of the signal being made
+  std::vector<GVariant*> removed_;
 };
 
 }  // namespace nvx::platform

@@ -87,6 +87,33 @@ TEST(LineReaderTest, RetriesOnEintrAndEndsOnOtherErrorsWithTheLastLine) {
   EXPECT_EQ(readAll({{3, "a\nb"}, {-EIO, ""}, {2, "c\n"}}), (Lines{"a", "b"}));
 }
 
+// Read by an event loop, one read a call: EAGAIN and EINTR wait for more, keeping the part of
+// a line read so far; end of input and errors end it with the last line; a line over the limit
+// is dropped as it streams by. Returns the lines, then "calls N" until one said no more.
+Lines readEach(std::vector<std::pair<ssize_t, std::string>> steps) {
+  ScriptedRead::steps = std::move(steps);
+  ScriptedRead::next = 0;
+  Lines lines;
+  LineReader reader(0, &ScriptedRead::read);
+  int calls = 1;
+  while (reader.readAvailable([&](std::string_view l) { lines.emplace_back(l); }))
+    ++calls;
+  lines.push_back("calls " + std::to_string(calls));
+  return lines;
+}
+
+TEST(LineReaderTest, ReadsWhatHasArrivedAndTellsWhetherMoreMayCome) {
+  EXPECT_EQ(readEach({{3, "a\nb"}, {-EAGAIN, ""}, {-EINTR, ""}, {2, "c\n"}, {1, "d"}}),
+            (Lines{"a", "bc", "d", "calls 6"}));
+  EXPECT_EQ(readEach({{3, "a\nb"}, {-EIO, ""}, {2, "c\n"}}), (Lines{"a", "b", "calls 2"}));
+  const std::string block(LineReader::kBlockSize, 'x');
+  std::vector<std::pair<ssize_t, std::string>> over(LineFramer::kMaxLine / block.size() + 1,
+                                                    {block.size(), block});
+  over.push_back({-EAGAIN, ""});
+  over.push_back({4, "\nok\n"});
+  EXPECT_EQ(readEach(over), (Lines{"ok", "calls " + std::to_string(over.size() + 1)}));
+}
+
 // A parent on an event loop hands over a non-blocking pipe: a read with nothing there yet is
 // no end of input.
 TEST(LineReaderTest, ReadsEveryLineOfANonBlockingPipeWhoseWriterPauses) {

@@ -25,33 +25,33 @@ inline std::string entry(int i, std::size_t version, std::string_view id,
                          std::string_view children) {
   const std::size_t n = version + static_cast<std::size_t>(i);
   return menuEntry(i,
-                   "\"id\":\"" + std::string(id) + "\",\"text\":\"Vocabulary, part " +
+                   "\"id\":\"" + std::string(id) + "\",\"text\":\"Collection, part " +
                        std::to_string(i) + " (" + std::to_string(n % 97) + ")\",\"detail\":\"" +
-                       std::to_string(n % 40) + " due \xC2\xB7 " + std::to_string(n % 7) +
+                       std::to_string(n % 40) + " min \xC2\xB7 " + std::to_string(n % 7) +
                        " new\",\"icon\":\"" + std::string(kIcons[static_cast<std::size_t>(i) % 4]) +
                        "\"",
                    children);
 }
 
-inline std::string deckId(int i) {
-  return "deck:" + std::to_string(1000 + i);
+inline std::string itemId(int i) {
+  return "item:" + std::to_string(1000 + i);
 }
 
 // A 20-entry menu message: a separator every eighth entry, one submenu of four.
 inline std::string makeMessage(Kind kind, std::size_t version) {
   std::string sub;
   for (int i = 0; i < 4; ++i)
-    sub += (i ? "," : "") + entry(900 + i, version, deckId(900 + i), "");
+    sub += (i ? "," : "") + entry(900 + i, version, itemId(900 + i), "");
   std::string items;
   for (int i = 0; i < kEntries; ++i) {
     if (i) items += ',';
-    std::string id = deckId(i);
+    std::string id = itemId(i);
     if (i == 0 && kind == Kind::Rebuild) id += "." + std::to_string(version);
     items += i % 8 == 7 ? "{}" : entry(i, version, id, i == 2 ? sub : "");
   }
   return "{\"menu\":{\"title\":\"" + std::to_string(version % 50) +
-         "\",\"tooltip\":\"Norvane: cards due\",\"iconStyle\":\"black\",\"shareText\":\"I keep "
-         "my cards in Norvane.\",\"items\":[" +
+         "\",\"tooltip\":\"Norvane: new items\",\"iconStyle\":\"black\",\"shareText\":\"I "
+         "recommend Norvane to you.\",\"items\":[" +
          items + "]}}\n";
 }
 

@@ -43,9 +43,9 @@ volatile std::size_t sink = 0;
 // One entry with a detail in non-ASCII; the flags come from menuEntry.
 std::string entry(int i, std::string_view children) {
   return nvx::bench::menuEntry(i,
-                               "\"id\":\"deck:" + std::to_string(1000 + i) +
-                                   "\",\"text\":\"Vocabulary, part " + std::to_string(i) +
-                                   "\",\"detail\":\"" + std::to_string(i % 40) + " due \xC2\xB7 " +
+                               "\"id\":\"item:" + std::to_string(1000 + i) +
+                                   "\",\"text\":\"Collection, part " + std::to_string(i) +
+                                   "\",\"detail\":\"" + std::to_string(i % 40) + " min \xC2\xB7 " +
                                    std::to_string(i % 7) + " new\",\"icon\":\"rectangle.stack\"",
                                children);
 }
@@ -60,8 +60,8 @@ std::string makeMessage(int entries) {
     if (i) items += ',';
     items += i % 8 == 7 ? "{}" : entry(i, i == 2 ? sub : "");
   }
-  return "{\"menu\":{\"title\":\"12\",\"tooltip\":\"Norvane: 12 cards due\",\"iconStyle\":"
-         "\"black\",\"shareText\":\"I keep my cards in Norvane.\",\"items\":[" +
+  return "{\"menu\":{\"title\":\"12\",\"tooltip\":\"Norvane: 12 new items\",\"iconStyle\":"
+         "\"black\",\"shareText\":\"I recommend Norvane to you.\",\"items\":[" +
          items + "]}}";
 }
 

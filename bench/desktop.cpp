@@ -165,8 +165,8 @@ class XServer {
             G_SUBPROCESS_FLAGS_STDOUT_SILENCE | G_SUBPROCESS_FLAGS_STDERR_SILENCE)));
     g_subprocess_launcher_take_fd(launcher.get(), fds[1], 3);
     process_.reset(g_subprocess_launcher_spawn(launcher.get(), nullptr, "Xvfb", "-displayfd", "3",
-                                               "-noreset", "-nolisten", "tcp", "-screen", "0", "640x480x24",
-                                               nullptr));
+                                               "-noreset", "-nolisten", "tcp", "-screen", "0",
+                                               "640x480x24", nullptr));
     std::string number;
     char c = 0;
     while (process_ && read(fds[0], &c, 1) == 1 && c != '\n')
@@ -456,11 +456,11 @@ double median(std::vector<double> values) {
 std::string menuWith(std::string_view detail, std::string_view idSuffix = "") {
   std::string items;
   for (int i = 0; i < nvx::bench::kEntries; ++i) {
-    const std::string d = i == 3 ? std::string(detail) : std::to_string(i) + " due";
-    const std::string id = nvx::bench::deckId(i) + (i == 0 ? std::string(idSuffix) : "");
+    const std::string d = i == 3 ? std::string(detail) : std::to_string(i) + " new";
+    const std::string id = nvx::bench::itemId(i) + (i == 0 ? std::string(idSuffix) : "");
     items += (i ? "," : "") +
              nvx::bench::menuEntry(i,
-                                   "\"id\":\"" + id + "\",\"text\":\"Deck " + std::to_string(i) +
+                                   "\"id\":\"" + id + "\",\"text\":\"Item " + std::to_string(i) +
                                        "\",\"detail\":\"" + d + "\"",
                                    "");
   }
@@ -508,11 +508,11 @@ bool measureRunning(const Bus& bus, const std::string& display, Host& host, cons
     writeUntilRebuilt([&] { write(rebuilt); });
     return cpuMicroseconds(agent.pid()) - before;
   };
-  const std::string rebuilt = menuWith("0 due", ".marker");
-  const std::string shown = menuWith("0 due");
+  const std::string rebuilt = menuWith("0 new", ".marker");
+  const std::string shown = menuWith("0 new");
   writeUntilRebuilt([&] { write(shown); });
   pause(kSettle);
-  const Cpu detailCpu = paced([&](int i) { write(menuWith(std::to_string(i) + " due")); }, rebuilt);
+  const Cpu detailCpu = paced([&](int i) { write(menuWith(std::to_string(i) + " new")); }, rebuilt);
   const double detailUs = detailCpu.total() / kPaced;
   std::printf(
       "CPU per paced update of one detail (%d, one every %lld ms): %.1f us (target <= %.0f) %s\n",
@@ -562,16 +562,16 @@ bool measureRunning(const Bus& bus, const std::string& display, Host& host, cons
 
   // Traffic: a refresh changing one detail, against a rebuild of the same menu (one id
   // changed) with the host's fetch of the new layout.
-  writeUntilRebuilt([&] { write(menuWith("1 due")); });
+  writeUntilRebuilt([&] { write(menuWith("1 new")); });
   pause(kSettle);
   host.countTraffic();
   host.takeTraffic();
   const int properties = host.propertyUpdates();
-  write(menuWith("2 due"));
+  write(menuWith("2 new"));
   ok = ok && iterateUntil([&] { return host.propertyUpdates() > properties; });
   pause(kSettle);
   const auto [refreshMessages, refreshBytes] = host.takeTraffic();
-  writeUntilRebuilt([&] { write(menuWith("2 due", ".new")); });
+  writeUntilRebuilt([&] { write(menuWith("2 new", ".new")); });
   pause(kSettle);
   const auto [rebuildMessages, rebuildBytes] = host.takeTraffic();
   const double ratio = static_cast<double>(refreshBytes) / static_cast<double>(rebuildBytes);

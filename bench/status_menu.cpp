@@ -45,8 +45,8 @@ StatusMenuModel makeMenu(std::size_t n, const std::string& prefix, int version) 
     }
     const std::string number = std::to_string(i);
     item.id = keep(prefix + number);
-    item.text = keep("Deck " + number + " v" + std::to_string(version));
-    item.detail = keep(std::to_string(i * 7 % 100 + version) + " due");
+    item.text = keep("Item " + number + " v" + std::to_string(version));
+    item.detail = keep(std::to_string(i * 7 % 100 + version) + " new");
     item.icon = i % 2 ? "star" : "book";
     item.checked = i % 3 == 0;
     item.bold = i % 5 == 0;
@@ -56,7 +56,7 @@ StatusMenuModel makeMenu(std::size_t n, const std::string& prefix, int version) 
       for (int c = 0; c < 3; ++c) {
         Item child;
         child.id = keep(std::string(*item.id) + "." + std::to_string(c));
-        child.text = keep("Card " + std::to_string(c) + " v" + std::to_string(version));
+        child.text = keep("Part " + std::to_string(c) + " v" + std::to_string(version));
         child.detail = keep(std::to_string(c + version));
         item.children->push_back(child);
       }

@@ -35,18 +35,18 @@ def command(line):
 
 
 send('{"menu":{"title":"3","tooltip":"Norvane","items":'
-     '[{"id":"open","text":"Open"},{},{"id":"decks","text":"Decks",'
-     '"children":[{"id":"deck:es","text":"Spanish","detail":"3 due"}]}]}}')
+     '[{"id":"open","text":"Open"},{},{"id":"folders","text":"Folders",'
+     '"children":[{"id":"folder:inbox","text":"Inbox","detail":"3 new"}]}]}}')
 for _ in range(4):  # the header and one line per top-level entry
     print("menu:", child.stderr.readline().rstrip("\n"))
-command("click deck:es")
-print("chose:", child.stdout.readline().strip())  # deck:es
+command("click folder:inbox")
+print("chose:", child.stdout.readline().strip())  # folder:inbox
 
 command("hotkey")
 print("hot key:", child.stdout.readline().strip())  # card
 
-send('{"notify":{"title":"Cards due","body":"3 cards are waiting."}}')
-print("seen:", reports.readline().strip())  # notification Cards due|3 cards are waiting.
+send('{"notify":{"title":"New items","body":"3 new items are waiting."}}')
+print("seen:", reports.readline().strip())  # notification New items|3 new items are waiting.
 command("notification")
 print("notification click:", child.stdout.readline().strip())  # open
 

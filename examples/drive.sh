@@ -10,14 +10,14 @@ agent=${1:-"$(dirname "$0")/../build/main/nvx-menubar"}
 coproc AGENT { exec "$agent"; }
 
 # Describe the menu: a title beside the icon, entries with details, a separator, a submenu.
-menu='{"menu":{"title":"3","tooltip":"Norvane: 3 cards due","items":['
+menu='{"menu":{"title":"3","tooltip":"Norvane: 3 new","items":['
 menu+='{"id":"show","text":"Open Norvane","bold":true},{},'
-menu+='{"id":"decks","text":"Decks","children":[{"id":"deck:es","text":"Spanish","detail":"3 due"}]},'
+menu+='{"id":"folders","text":"Folders","children":[{"id":"folder:inbox","text":"Inbox","detail":"3 new"}]},'
 menu+='{"id":"alerts","text":"Alerts","detail":"1 new","ready":true}]}}'
 echo "$menu" >&"${AGENT[1]}"
 
 # Ask for a notification; a click on it comes back as "open".
-echo '{"notify":{"title":"Cards due","body":"3 cards are waiting."}}' >&"${AGENT[1]}"
+echo '{"notify":{"title":"New items","body":"3 new items are waiting."}}' >&"${AGENT[1]}"
 
 # React to what the user does, for as long as the person trying it likes; a real parent keeps
 # reading for good.

@@ -93,10 +93,10 @@ std::string menuLine(const std::string& title, const std::string& items,
 }
 
 const std::string kItems =
-    R"({"id":"a","text":"A_1","detail":"1 due","checked":true},{},)"
+    R"({"id":"a","text":"A_1","detail":"1 new","checked":true},{},)"
     R"({"id":"b","text":"B","disabled":true},{"id":"s","text":"S","children":[{"id":"c"}]})";
 const std::string kRefreshed =
-    R"({"id":"a","text":"A_1","detail":"2 due"},{},)"
+    R"({"id":"a","text":"A_1","detail":"2 new"},{},)"
     R"({"id":"b","text":"B","disabled":true},{"id":"s","text":"S","children":[{"id":"c"}]})";
 
 class DesktopAgentTest : public testing::Test {
@@ -131,7 +131,7 @@ TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWith
   maps << std::ifstream("/proc/" + std::to_string(agent.pid()) + "/maps").rdbuf();
   EXPECT_EQ(maps.str().find("libX11"), std::string::npos);
   const Lines dump = apply("2", kItems);
-  EXPECT_EQ(dump, (Lines{"bar: [orvel] 2", "(NO ICON) [x] A_1  |  1 due", "---", "(NO ICON) B",
+  EXPECT_EQ(dump, (Lines{"bar: [orvel] 2", "(NO ICON) [x] A_1  |  1 new", "---", "(NO ICON) B",
                          "(NO ICON) S"}));
   // The same input without a desktop dumps the same text.
   ChildProcess headless(options({{"NVX_DUMP_MENU", "1"}}));
@@ -152,7 +152,7 @@ TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWith
       host->call(item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", "(0, 0)"),
       "org.freedesktop.DBus.Error.UnknownMethod");
   EXPECT_EQ(withoutRevision(menuCall("GetLayout", "(0, -1, @as [])")),
-            ", (0, {'children-display': <'submenu'>}, [<(1, {'label': <'A__1\\t1 due'>, "
+            ", (0, {'children-display': <'submenu'>}, [<(1, {'label': <'A__1\\t1 new'>, "
             "'toggle-type': <'checkmark'>, 'toggle-state': <1>}, @av [])>, "
             "<(2, {'type': <'separator'>}, @av [])>, "
             "<(3, {'label': <'B'>, 'enabled': <false>}, @av [])>, <(4, {'label': <'S'>, "
@@ -198,7 +198,7 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
   apply("2", kRefreshed);
   menuCall("AboutToShow", "(0,)");  // publishes what is pending before it answers
   const Lines refreshed = {
-      "ItemsPropertiesUpdated ([(1, {'label': <'A__1\\t2 due'>})], "
+      "ItemsPropertiesUpdated ([(1, {'label': <'A__1\\t2 new'>})], "
       "[(1, ['toggle-type', 'toggle-state'])])"};
   EXPECT_EQ(host->signalsSeen, refreshed);
 

@@ -18,8 +18,8 @@
 
 #include "MenuEntry.h"
 #include "NlohmannDecoder.h"
-#include "nvx-menubar/LineFramer.h"
-#include "nvx-menubar/LineReader.h"
+#include "platform/streams/LineFramer.h"
+#include "platform/streams/LineReader.h"
 #include "nvx-menubar/MessageDecoder.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "nvx-menubar/LineReader.h"
+#include "platform/streams/LineReader.h"
 #include "nvx-menubar/MessageDecoder.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string_view>
 
-#include "LineReader.h"
+#include "platform/streams/LineReader.h"
 #include "Message.h"
-#include "Output.h"
+#include "platform/streams/WriteAll.h"
 #include "StatusMenu/StatusMenu.h"
 #include "Thread.h"
 #include "platform/Application.h"

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <utility>
+#include <string>
+
+#include "platform/streams/WriteAll.h"
 
 namespace nvx::platform {
 namespace {
@@ -43,22 +45,10 @@ gboolean ControlSocket::onReadable(gint fd, GIOCondition, gpointer data) {
     self->watch_ = 0;
     return G_SOURCE_REMOVE;
   }
-  std::string_view bytes(buf, static_cast<std::size_t>(n));
-  while (!bytes.empty()) {
-    const std::size_t lf = bytes.find('\n');
-    const std::string_view part = bytes.substr(0, lf);
-    if (!self->skipping_ && self->pending_.size() + part.size() > kMaxLine) {
-      self->skipping_ = true;
-      self->pending_.clear();
-    }
-    if (!self->skipping_) self->pending_.append(part);
-    if (lf == std::string_view::npos) break;
-    bytes.remove_prefix(lf + 1);
-    const std::string line = std::move(self->pending_);
-    self->pending_.clear();
-    const bool skipped = std::exchange(self->skipping_, false);
-    if (!skipped && self->onLine_) self->onLine_(line);
-  }
+  self->framer_.feed(std::string_view(buf, static_cast<std::size_t>(n)),
+                     [self](std::string_view line) {
+                       if (self->onLine_) self->onLine_(line);
+                     });
   return G_SOURCE_CONTINUE;
 }
 
@@ -66,13 +56,10 @@ void ControlSocket::send(std::string_view line) {
   if (!isOpen()) return;
   std::string out(line);
   out.push_back('\n');
-  std::string_view rest = out;
-  while (!rest.empty()) {
-    const ssize_t n = ::send(fd_, rest.data(), rest.size(), MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // the peer has gone
-    rest.remove_prefix(static_cast<std::size_t>(n));
-  }
+  // A peer that has gone must not end the agent with SIGPIPE: the line is dropped.
+  writeAll(fd_, out, [](int fd, const void* bytes, std::size_t size) {
+    return ::send(fd, bytes, size, MSG_NOSIGNAL);
+  });
 }
 
 }  // namespace nvx::platform

@@ -3,13 +3,15 @@
 #include <glib.h>
 
 #include <functional>
-#include <string>
 #include <string_view>
+
+#include "platform/streams/LineFramer.h"
 
 namespace nvx::platform {
 
 // A channel of text lines on a connected socket, read on GLib's main context. Lines longer
-// than kMaxLine are dropped; a peer that hangs up closes the channel.
+// than kMaxLine are dropped; a peer that hangs up closes the channel, dropping a last line
+// without its line feed.
 class ControlSocket {
  public:
   using OnLine = std::function<void(std::string_view line)>;
@@ -24,7 +26,8 @@ class ControlSocket {
 
   bool isOpen() const { return watch_ != 0; }
 
-  // Each whole line read goes to `onLine`, without its line feed, on the main thread.
+  // Each whole line read goes to `onLine`, without its line end (LF or CR LF), on the main
+  // thread.
   void setOnLine(OnLine onLine) { onLine_ = std::move(onLine); }
 
   // Writes `line` and a line feed; dropped when the peer is gone.
@@ -36,8 +39,7 @@ class ControlSocket {
   int fd_ = -1;
   guint watch_ = 0;
   OnLine onLine_;
-  std::string pending_;    // bytes of a line not yet ended
-  bool skipping_ = false;  // the line being read is over kMaxLine
+  LineFramer framer_{kMaxLine};
 };
 
 }  // namespace nvx::platform

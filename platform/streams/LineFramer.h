@@ -10,11 +10,13 @@ namespace nvx {
 // Splits a byte stream into lines. A line ends at LF, and a CR right before that LF goes with
 // it; a lone CR is an ordinary byte; a last line without LF still counts (see finish).
 //
-// Memory stays bounded: a line longer than kMaxLine is dropped while it streams by, without
-// ever being held whole, and the line after it is read as usual.
+// Memory stays bounded: a line longer than its bound (kMaxLine unless told otherwise) is dropped
+// while it streams by, without ever being held whole, and the line after it is read as usual.
 class LineFramer {
  public:
   static constexpr std::size_t kMaxLine = std::size_t{16} << 20;
+
+  explicit LineFramer(std::size_t maxLine = kMaxLine) : maxLine_(maxLine) {}
 
   // Feeds the next bytes of the stream; calls onLine(std::string_view) for every line they
   // complete. The view is valid only during the call.
@@ -43,22 +45,22 @@ class LineFramer {
   // End of input: delivers the last line when it had no LF.
   template <class OnLine>
   void finish(OnLine&& onLine) {
-    if (pending_ && !overflow_ && line_.size() <= kMaxLine) onLine(std::string_view(line_));
+    if (pending_ && !overflow_ && line_.size() <= maxLine_) onLine(std::string_view(line_));
     reset();
   }
 
  private:
   template <class OnLine>
-  static void deliver(std::string_view line, OnLine& onLine) {
+  void deliver(std::string_view line, OnLine& onLine) const {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.size() <= kMaxLine) onLine(line);
+    if (line.size() <= maxLine_) onLine(line);
   }
 
   void hold(std::string_view bytes) {
     pending_ = true;
     if (overflow_) return;
     // One byte of slack keeps room for a CR that may turn out to precede the LF.
-    if (line_.size() + bytes.size() > kMaxLine + 1) {
+    if (line_.size() + bytes.size() > maxLine_ + 1) {
       overflow_ = true;
       std::string().swap(line_);
       return;
@@ -79,6 +81,7 @@ class LineFramer {
 
   static constexpr std::size_t kKeepCapacity = std::size_t{1} << 20;
 
+  std::size_t maxLine_;
   std::string line_;
   bool pending_ = false;   // bytes of an unfinished line have arrived
   bool overflow_ = false;  // the unfinished line is over the limit and being skipped

@@ -1,4 +1,4 @@
-#include "Output.h"
+#include "WriteAll.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "nvx-menubar/Utf8.h"
+#include "platform/streams/Utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The agent's standard streams: line framing, reading, writing.
-#include "nvx-menubar/LineFramer.h"
+#include "platform/streams/LineFramer.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,8 +11,8 @@
 #include <thread>
 #include <vector>
 
-#include "nvx-menubar/LineReader.h"
-#include "nvx-menubar/Output.h"
+#include "platform/streams/LineReader.h"
+#include "platform/streams/WriteAll.h"
 
 namespace nvx {
 namespace {

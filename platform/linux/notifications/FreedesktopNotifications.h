@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "BusNameWatch.h"
-#include "GPtr.h"
-#include "SignalSubscription.h"
+#include "platform/linux/dbus/BusNameWatch.h"
+#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/dbus/SignalSubscription.h"
 #include "platform/NotificationCenter.h"
 
 namespace nvx::platform {

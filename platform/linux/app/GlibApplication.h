@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "GPtr.h"
+#include "platform/linux/dbus/GPtr.h"
 #include "platform/Application.h"
 #include "platform/MainLoop.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "DesktopPlatform.h"
-#include "FreedesktopNotifications.h"
-#include "GPtr.h"
+#include "platform/linux/notifications/FreedesktopNotifications.h"
+#include "platform/linux/dbus/GPtr.h"
 #include "platform/HotKeys.h"
 
 namespace nvx::platform {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "GPtr.h"
+#include "platform/linux/dbus/GPtr.h"
 #include "Xlib.h"
 #include "platform/HotKeys.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "GPtr.h"
-#include "PixelImage.h"
-#include "SignalSubscription.h"
+#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/images/PixelImage.h"
+#include "platform/linux/dbus/SignalSubscription.h"
 
 namespace nvx::platform {
 

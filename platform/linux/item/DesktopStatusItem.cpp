@@ -2,10 +2,10 @@
 
 #include <cassert>
 
-#include "DesktopMenu.h"
+#include "platform/linux/menu/DesktopMenu.h"
 #include "DesktopStatusBar.h"
-#include "MenuExporter.h"
-#include "MenuTree.h"
+#include "platform/linux/menu/MenuExporter.h"
+#include "platform/linux/menu/MenuTree.h"
 
 namespace nvx::platform {
 namespace {

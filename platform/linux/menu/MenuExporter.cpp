@@ -3,12 +3,12 @@
 #include <string_view>
 #include <utility>
 
-#include "DbusInterfaces.h"
+#include "platform/linux/dbus/DbusInterfaces.h"
 #include "DesktopMenuItem.h"
-#include "DesktopNames.h"
-#include "GPtr.h"
+#include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/dbus/GPtr.h"
 #include "MenuCalls.h"
-#include "TextVariant.h"
+#include "platform/linux/dbus/TextVariant.h"
 
 namespace nvx::platform {
 namespace {

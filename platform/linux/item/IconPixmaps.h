@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "PixelImage.h"
+#include "platform/linux/images/PixelImage.h"
 
 namespace nvx::platform {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "DesktopNames.h"
+#include "platform/linux/dbus/DesktopNames.h"
 
 namespace nvx::platform {
 namespace {

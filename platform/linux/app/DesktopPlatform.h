@@ -5,10 +5,10 @@
 #include <memory>
 #include <string_view>
 
-#include "DesktopStatusBar.h"
-#include "IconThemeSymbols.h"
-#include "MenuExporter.h"
-#include "MenuTree.h"
+#include "platform/linux/item/DesktopStatusBar.h"
+#include "platform/linux/images/IconThemeSymbols.h"
+#include "platform/linux/menu/MenuExporter.h"
+#include "platform/linux/menu/MenuTree.h"
 #include "platform/FixedAdvanceFonts.h"
 #include "platform/Platform.h"
 

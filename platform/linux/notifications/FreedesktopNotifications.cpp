@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "DesktopNames.h"
-#include "Resources.h"
+#include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/images/Resources.h"
 
 namespace nvx::platform {
 namespace {

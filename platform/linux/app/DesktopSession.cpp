@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "DesktopHotKeys.h"
-#include "DesktopNames.h"
+#include "platform/linux/hotkeys/DesktopHotKeys.h"
+#include "platform/linux/dbus/DesktopNames.h"
 
 namespace nvx::platform {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "GPtr.h"
+#include "platform/linux/dbus/GPtr.h"
 #include "MenuTree.h"
 
 namespace nvx::platform {

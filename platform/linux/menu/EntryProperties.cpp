@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "DesktopNames.h"
-#include "GPtr.h"
-#include "TextVariant.h"
-#include "ThemeIconImage.h"
+#include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/dbus/TextVariant.h"
+#include "platform/linux/images/ThemeIconImage.h"
 
 namespace nvx::platform {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <utility>
 
-#include "BusNameWatch.h"
-#include "DesktopNames.h"
-#include "SignalSubscription.h"
+#include "platform/linux/dbus/BusNameWatch.h"
+#include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/dbus/SignalSubscription.h"
 
 namespace nvx::platform {
 namespace {

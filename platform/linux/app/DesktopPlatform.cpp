@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "DesktopMenu.h"
+#include "platform/linux/menu/DesktopMenu.h"
 
 namespace nvx::platform {
 

@@ -2,7 +2,7 @@
 
 #include <gmodule.h>
 
-#include "DesktopNames.h"
+#include "platform/linux/dbus/DesktopNames.h"
 
 namespace nvx::platform {
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "GPtr.h"
+#include "platform/linux/dbus/GPtr.h"
 #include "platform/HotKeys.h"
 
 namespace nvx::platform {

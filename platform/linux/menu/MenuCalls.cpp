@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "DesktopMenu.h"
-#include "DesktopNames.h"
-#include "TextVariant.h"
+#include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/dbus/TextVariant.h"
 
 namespace nvx::platform {
 namespace {

@@ -1,6 +1,6 @@
 #include "DesktopHotKeys.h"
 
-#include "DesktopNames.h"
+#include "platform/linux/dbus/DesktopNames.h"
 #include "PortalHotKeys.h"
 #include "X11HotKeys.h"
 

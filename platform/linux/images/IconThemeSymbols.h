@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "GPtr.h"
+#include "platform/linux/dbus/GPtr.h"
 #include "platform/SymbolImages.h"
 
 namespace nvx::platform {

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <utility>
 
-#include "DesktopNames.h"
-#include "GPtr.h"
+#include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/dbus/GPtr.h"
 #include "ThemeIconImage.h"
 
 namespace nvx::platform {

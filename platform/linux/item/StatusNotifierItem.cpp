@@ -5,10 +5,10 @@
 #include <string_view>
 #include <utility>
 
-#include "DbusInterfaces.h"
-#include "DesktopNames.h"
+#include "platform/linux/dbus/DbusInterfaces.h"
+#include "platform/linux/dbus/DesktopNames.h"
 #include "IconPixmaps.h"
-#include "TextVariant.h"
+#include "platform/linux/dbus/TextVariant.h"
 
 namespace nvx::platform {
 namespace {

@@ -165,8 +165,8 @@ class XServer {
             G_SUBPROCESS_FLAGS_STDOUT_SILENCE | G_SUBPROCESS_FLAGS_STDERR_SILENCE)));
     g_subprocess_launcher_take_fd(launcher.get(), fds[1], 3);
     process_.reset(g_subprocess_launcher_spawn(launcher.get(), nullptr, "Xvfb", "-displayfd", "3",
-                                               "-noreset", "-nolisten", "tcp", "-screen", "0", "640x480x24",
-                                               nullptr));
+                                               "-noreset", "-nolisten", "tcp", "-screen", "0",
+                                               "640x480x24", nullptr));
     std::string number;
     char c = 0;
     while (process_ && read(fds[0], &c, 1) == 1 && c != '\n')

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/streams/LineReader.h"
 #include "nvx-menubar/MessageDecoder.h"
+#include "platform/streams/LineReader.h"
 
 namespace {
 

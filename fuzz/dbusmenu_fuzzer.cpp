@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/linux/menu/DesktopMenu.h"
 #include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/menu/DesktopMenu.h"
 #include "platform/linux/menu/MenuCalls.h"
 #include "platform/linux/menu/MenuTree.h"
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "StatusMenu/StatusMenuModel.h"
-#include "platform/streams/LineFramer.h"
 #include "nvx-menubar/MessageDecoder.h"
+#include "platform/streams/LineFramer.h"
 #include "platform/streams/Utf8.h"
 
 namespace {

@@ -4,15 +4,15 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/streams/LineReader.h"
 #include "Message.h"
-#include "platform/streams/WriteAll.h"
 #include "StatusMenu/StatusMenu.h"
 #include "Thread.h"
 #include "platform/Application.h"
 #include "platform/HotKeys.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
+#include "platform/streams/LineReader.h"
+#include "platform/streams/WriteAll.h"
 
 namespace nvx {
 

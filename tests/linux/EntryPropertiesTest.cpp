@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "StatusMenu/Style.h"
-#include "platform/linux/menu/DesktopMenuItem.h"
 #include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/menu/DesktopMenuItem.h"
 #include "platform/linux/menu/MenuTree.h"
 #include "support/MenuBuilder.h"
 #include "support/Tables.h"

@@ -5,12 +5,12 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/linux/item/DesktopStatusBar.h"
-#include "platform/linux/images/IconThemeSymbols.h"
-#include "platform/linux/menu/MenuExporter.h"
-#include "platform/linux/menu/MenuTree.h"
 #include "platform/FixedAdvanceFonts.h"
 #include "platform/Platform.h"
+#include "platform/linux/images/IconThemeSymbols.h"
+#include "platform/linux/item/DesktopStatusBar.h"
+#include "platform/linux/menu/MenuExporter.h"
+#include "platform/linux/menu/MenuTree.h"
 
 namespace nvx::platform {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/linux/hotkeys/DesktopHotKeys.h"
 #include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/hotkeys/DesktopHotKeys.h"
 
 namespace nvx::platform {
 

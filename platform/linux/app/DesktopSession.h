@@ -6,9 +6,9 @@
 #include <string>
 
 #include "DesktopPlatform.h"
-#include "platform/linux/notifications/FreedesktopNotifications.h"
-#include "platform/linux/dbus/GPtr.h"
 #include "platform/HotKeys.h"
+#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/notifications/FreedesktopNotifications.h"
 
 namespace nvx::platform {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/dbus/GPtr.h"
 #include "platform/Application.h"
 #include "platform/MainLoop.h"
+#include "platform/linux/dbus/GPtr.h"
 
 namespace nvx::platform {
 

@@ -1,8 +1,8 @@
 #include "DesktopHotKeys.h"
 
-#include "platform/linux/dbus/DesktopNames.h"
 #include "PortalHotKeys.h"
 #include "X11HotKeys.h"
+#include "platform/linux/dbus/DesktopNames.h"
 
 namespace nvx::platform {
 namespace {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "platform/linux/dbus/GPtr.h"
 #include "platform/HotKeys.h"
+#include "platform/linux/dbus/GPtr.h"
 
 namespace nvx::platform {
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/linux/dbus/GPtr.h"
 #include "Xlib.h"
 #include "platform/HotKeys.h"
+#include "platform/linux/dbus/GPtr.h"
 
 namespace nvx::platform {
 

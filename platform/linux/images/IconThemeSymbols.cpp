@@ -11,9 +11,9 @@
 #include <string_view>
 #include <utility>
 
+#include "ThemeIconImage.h"
 #include "platform/linux/dbus/DesktopNames.h"
 #include "platform/linux/dbus/GPtr.h"
-#include "ThemeIconImage.h"
 
 namespace nvx::platform {
 namespace {

@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/linux/dbus/GPtr.h"
 #include "platform/SymbolImages.h"
+#include "platform/linux/dbus/GPtr.h"
 
 namespace nvx::platform {
 

@@ -2,8 +2,8 @@
 
 #include <cassert>
 
-#include "platform/linux/menu/DesktopMenu.h"
 #include "DesktopStatusBar.h"
+#include "platform/linux/menu/DesktopMenu.h"
 #include "platform/linux/menu/MenuExporter.h"
 #include "platform/linux/menu/MenuTree.h"
 

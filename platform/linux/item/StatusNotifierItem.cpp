@@ -5,9 +5,9 @@
 #include <string_view>
 #include <utility>
 
+#include "IconPixmaps.h"
 #include "platform/linux/dbus/DbusInterfaces.h"
 #include "platform/linux/dbus/DesktopNames.h"
-#include "IconPixmaps.h"
 #include "platform/linux/dbus/TextVariant.h"
 
 namespace nvx::platform {

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "platform/linux/dbus/GPtr.h"
-#include "platform/linux/images/PixelImage.h"
 #include "platform/linux/dbus/SignalSubscription.h"
+#include "platform/linux/images/PixelImage.h"
 
 namespace nvx::platform {
 

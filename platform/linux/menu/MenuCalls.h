@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/linux/dbus/GPtr.h"
 #include "MenuTree.h"
+#include "platform/linux/dbus/GPtr.h"
 
 namespace nvx::platform {
 

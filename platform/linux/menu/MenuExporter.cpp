@@ -3,11 +3,11 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/linux/dbus/DbusInterfaces.h"
 #include "DesktopMenuItem.h"
+#include "MenuCalls.h"
+#include "platform/linux/dbus/DbusInterfaces.h"
 #include "platform/linux/dbus/DesktopNames.h"
 #include "platform/linux/dbus/GPtr.h"
-#include "MenuCalls.h"
 #include "platform/linux/dbus/TextVariant.h"
 
 namespace nvx::platform {

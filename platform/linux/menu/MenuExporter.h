@@ -55,7 +55,7 @@ class MenuExporter {
   guint idle_ = 0;
   std::uint32_t revision_ = 0;
   bool notice_ = false;
-  bool layoutFetched_ = false;  // a host fetched the layout since the last LayoutUpdated
+  bool layoutFetched_ = false;      // a host fetched the layout since the last LayoutUpdated
   std::vector<GVariant*> updated_;  // the entries of the signal being made
   std::vector<GVariant*> removed_;
 };

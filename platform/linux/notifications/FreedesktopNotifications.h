@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/NotificationCenter.h"
 #include "platform/linux/dbus/BusNameWatch.h"
 #include "platform/linux/dbus/GPtr.h"
 #include "platform/linux/dbus/SignalSubscription.h"
-#include "platform/NotificationCenter.h"
 
 namespace nvx::platform {
 

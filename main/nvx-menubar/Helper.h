@@ -76,9 +76,6 @@ class Helper final : public platform::ApplicationDelegate,
   // Waits for the reader thread to end (it ends at end of input).
   void joinReader();
 
-  // The status menu, once launched.
-  StatusMenu* status() const { return status_.get(); }
-
  private:
   // The message task: the menu (and its dump), then the note.
   void apply(Message message);

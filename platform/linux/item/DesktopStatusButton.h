@@ -22,7 +22,8 @@ class DesktopStatusButton final : public StatusButton {
 
   std::shared_ptr<Image> image() const override { return image_; }
   void setImage(std::shared_ptr<Image> image) override;
-  void setImagePosition(ImagePosition position) override { position_ = position; }
+  // Hosts place the icon and the label themselves.
+  void setImagePosition(ImagePosition) override {}
   std::string title() const override;
   void setAttributedTitle(AttributedString title) override;
   void setAccessibilityTitle(std::string title) override;
@@ -42,7 +43,6 @@ class DesktopStatusButton final : public StatusButton {
 
   DesktopStatusItem& item_;
   std::shared_ptr<Image> image_;
-  std::optional<ImagePosition> position_;
   std::optional<AttributedString> title_;
   std::string accessibilityTitle_;
   std::string toolTip_;

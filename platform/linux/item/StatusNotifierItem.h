@@ -28,9 +28,6 @@ class StatusNotifierItem {
   StatusNotifierItem(const StatusNotifierItem&) = delete;
   StatusNotifierItem& operator=(const StatusNotifierItem&) = delete;
 
-  // The name the item owns on the bus (its unique name when it could own none).
-  const std::string& busName() const { return busName_; }
-
   // The item's name for people (Title; NewTitle).
   void setTitle(std::string_view title);
 

@@ -1,7 +1,5 @@
 #include "DesktopMenu.h"
 
-#include <cassert>
-
 #include "MenuTree.h"
 #include "platform/OwnAs.h"
 

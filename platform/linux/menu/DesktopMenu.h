@@ -19,9 +19,8 @@ class DesktopMenu final : public Menu {
   explicit DesktopMenu(MenuTree& tree) : tree_(tree) {}
   ~DesktopMenu() override;
 
-  // Hosts enable entries exactly as told: the flag only answers what was set.
-  void setAutoenablesItems(bool autoenables) override { autoenables_ = autoenables; }
-  bool autoenablesItems() const { return autoenables_; }
+  // Hosts enable entries exactly as told: there is nothing to enable by itself.
+  void setAutoenablesItems(bool) override {}
   std::size_t itemCount() const override { return items_.size(); }
   MenuItem& item(std::size_t index) const override { return *items_.at(index); }
   void removeAllItems() override;
@@ -43,7 +42,6 @@ class DesktopMenu final : public Menu {
   MenuTree& tree_;
   std::vector<std::unique_ptr<DesktopMenuItem>> items_;
   DesktopMenuItem* parent_ = nullptr;
-  bool autoenables_ = true;
 };
 
 }  // namespace nvx::platform

@@ -1,6 +1,5 @@
 #include "DesktopMenuItem.h"
 
-#include <cassert>
 #include <utility>
 
 #include "DesktopMenu.h"

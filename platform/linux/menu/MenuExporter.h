@@ -35,8 +35,6 @@ class MenuExporter {
   void requestOpen();
   void endAttention();
 
-  std::uint32_t revision() const { return revision_; }
-
  private:
   static void onMethodCall(GDBusConnection*, const char* sender, const char* path,
                            const char* interface, const char* method, GVariant* parameters,

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "nvx-menubar/Protocol.h"
-#include "nvx-menubar/Utf8.h"
+#include "platform/streams/Utf8.h"
 
 namespace nvx::bench {
 namespace {

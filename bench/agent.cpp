@@ -38,10 +38,10 @@
 #include "StatusMenu/Style.h"
 #include "StatusMenu/TabStop.h"
 #include "Workload.h"
-#include "nvx-menubar/LineFramer.h"
-#include "nvx-menubar/LineReader.h"
 #include "nvx-menubar/MessageDecoder.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "platform/streams/LineFramer.h"
+#include "platform/streams/LineReader.h"
 #include "support/ChildProcess.h"
 
 namespace {

@@ -18,9 +18,9 @@
 
 #include "MenuEntry.h"
 #include "NlohmannDecoder.h"
-#include "nvx-menubar/LineFramer.h"
-#include "nvx-menubar/LineReader.h"
 #include "nvx-menubar/MessageDecoder.h"
+#include "platform/streams/LineFramer.h"
+#include "platform/streams/LineReader.h"
 
 namespace {
 

@@ -35,7 +35,7 @@
 
 #include "Proc.h"
 #include "Workload.h"
-#include "platform/linux/GPtr.h"
+#include "platform/linux/dbus/GPtr.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "nvx-menubar/LineReader.h"
 #include "nvx-menubar/MessageDecoder.h"
+#include "platform/streams/LineReader.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/linux/DesktopMenu.h"
-#include "platform/linux/GPtr.h"
-#include "platform/linux/MenuCalls.h"
-#include "platform/linux/MenuTree.h"
+#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/menu/DesktopMenu.h"
+#include "platform/linux/menu/MenuCalls.h"
+#include "platform/linux/menu/MenuTree.h"
 
 namespace {
 

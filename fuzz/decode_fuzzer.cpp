@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "StatusMenu/StatusMenuModel.h"
-#include "nvx-menubar/LineFramer.h"
 #include "nvx-menubar/MessageDecoder.h"
-#include "nvx-menubar/Utf8.h"
+#include "platform/streams/LineFramer.h"
+#include "platform/streams/Utf8.h"
 
 namespace {
 

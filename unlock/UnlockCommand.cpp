@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "nvx-menubar/Utf8.h"
+#include "platform/streams/Utf8.h"
 
 namespace nvx {
 namespace {

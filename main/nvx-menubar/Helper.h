@@ -4,15 +4,15 @@
 #include <memory>
 #include <string_view>
 
-#include "LineReader.h"
 #include "Message.h"
-#include "Output.h"
 #include "StatusMenu/StatusMenu.h"
 #include "Thread.h"
 #include "platform/Application.h"
 #include "platform/HotKeys.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Platform.h"
+#include "platform/streams/LineReader.h"
+#include "platform/streams/WriteAll.h"
 
 namespace nvx {
 
@@ -75,9 +75,6 @@ class Helper final : public platform::ApplicationDelegate,
 
   // Waits for the reader thread to end (it ends at end of input).
   void joinReader();
-
-  // The status menu, once launched.
-  StatusMenu* status() const { return status_.get(); }
 
  private:
   // The message task: the menu (and its dump), then the note.

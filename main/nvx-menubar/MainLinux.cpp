@@ -13,11 +13,11 @@
 #include "platform/headless/HeadlessHotKeys.h"
 #include "platform/headless/HeadlessNotificationCenter.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "platform/linux/ControlSocket.h"
-#include "platform/linux/DesktopSession.h"
-#include "platform/linux/GlibApplication.h"
-#include "platform/linux/PixelImage.h"
-#include "platform/linux/Resources.h"
+#include "platform/linux/app/ControlSocket.h"
+#include "platform/linux/app/DesktopSession.h"
+#include "platform/linux/app/GlibApplication.h"
+#include "platform/linux/images/PixelImage.h"
+#include "platform/linux/images/Resources.h"
 
 namespace {
 

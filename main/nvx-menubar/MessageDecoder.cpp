@@ -4,7 +4,7 @@
 
 #include "Protocol.h"
 #include "StatusMenu/TextBlock.h"
-#include "Utf8.h"
+#include "platform/streams/Utf8.h"
 
 namespace nvx {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/linux/ControlSocket.h"
+#include "platform/linux/app/ControlSocket.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>

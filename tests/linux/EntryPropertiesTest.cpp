@@ -1,12 +1,12 @@
 // What a menu entry styled by the core shows a dbusmenu host, and what a change sends.
-#include "platform/linux/EntryProperties.h"
+#include "platform/linux/menu/EntryProperties.h"
 
 #include <gtest/gtest.h>
 
 #include "StatusMenu/Style.h"
-#include "platform/linux/DesktopMenuItem.h"
-#include "platform/linux/GPtr.h"
-#include "platform/linux/MenuTree.h"
+#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/menu/DesktopMenuItem.h"
+#include "platform/linux/menu/MenuTree.h"
 #include "support/MenuBuilder.h"
 #include "support/Tables.h"
 

@@ -1,4 +1,4 @@
-#include "platform/linux/GlibApplication.h"
+#include "platform/linux/app/GlibApplication.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

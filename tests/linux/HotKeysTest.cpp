@@ -7,9 +7,9 @@
 
 #include "DesktopTest.h"
 #include "platform/headless/HeadlessHotKeys.h"
-#include "platform/linux/DesktopNames.h"
-#include "platform/linux/PortalHotKeys.h"
-#include "platform/linux/X11HotKeys.h"
+#include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/hotkeys/PortalHotKeys.h"
+#include "platform/linux/hotkeys/X11HotKeys.h"
 
 namespace nvx::test {
 namespace {

@@ -1,9 +1,9 @@
 // The status icon's pixels as tray hosts read them.
-#include "platform/linux/IconPixmaps.h"
+#include "platform/linux/item/IconPixmaps.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/linux/GPtr.h"
+#include "platform/linux/dbus/GPtr.h"
 
 namespace nvx::platform {
 namespace {

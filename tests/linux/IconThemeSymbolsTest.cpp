@@ -6,8 +6,8 @@
 #include <fstream>
 #include <optional>
 
-#include "platform/linux/IconThemeSymbols.h"
-#include "platform/linux/ThemeIconImage.h"
+#include "platform/linux/images/IconThemeSymbols.h"
+#include "platform/linux/images/ThemeIconImage.h"
 
 namespace nvx::platform {
 namespace {

@@ -1,12 +1,12 @@
 // The answers to tray hosts' dbusmenu calls, from the menu tree alone (no bus).
-#include "platform/linux/MenuCalls.h"
+#include "platform/linux/menu/MenuCalls.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 #include <vector>
 
-#include "platform/linux/DesktopMenu.h"
+#include "platform/linux/menu/DesktopMenu.h"
 #include "support/Tables.h"
 
 namespace nvx::test {

@@ -5,8 +5,8 @@
 #include <tuple>
 
 #include "DesktopTest.h"
-#include "platform/linux/DesktopNames.h"
-#include "platform/linux/FreedesktopNotifications.h"
+#include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/notifications/FreedesktopNotifications.h"
 
 namespace nvx::test {
 namespace {

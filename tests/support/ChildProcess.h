@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/GPtr.h"
+#include "platform/linux/dbus/GPtr.h"
 
 namespace nvx::test {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
-#include "platform/linux/GPtr.h"
+#include "platform/linux/dbus/GPtr.h"
 
 namespace nvx::test {
 

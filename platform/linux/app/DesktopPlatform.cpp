@@ -1,0 +1,25 @@
+#include "DesktopPlatform.h"
+
+#include <string>
+
+#include "platform/linux/menu/DesktopMenu.h"
+
+namespace nvx::platform {
+
+DesktopPlatform::DesktopPlatform(GDBusConnection* connection, MainLoop& mainLoop)
+    : exporter_(connection, tree_), statusBar_(connection, tree_, exporter_), mainLoop_(mainLoop) {}
+
+std::unique_ptr<Menu> DesktopPlatform::createMenu() {
+  return std::make_unique<DesktopMenu>(tree_);
+}
+
+std::unique_ptr<MenuItem> DesktopPlatform::createMenuItem(std::string_view title,
+                                                          MenuAction action) {
+  return std::make_unique<DesktopMenuItem>(tree_, std::string(title), action, false);
+}
+
+std::unique_ptr<MenuItem> DesktopPlatform::createSeparatorItem() {
+  return std::make_unique<DesktopMenuItem>(tree_, std::string(), MenuAction::None, true);
+}
+
+}  // namespace nvx::platform

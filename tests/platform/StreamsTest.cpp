@@ -1,0 +1,190 @@
+// The agent's standard streams: line framing, reading, writing.
+#include "platform/streams/LineFramer.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/streams/LineReader.h"
+#include "platform/streams/WriteAll.h"
+
+namespace nvx {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Frames `input` fed in chunks of `chunk` bytes, then ends the stream.
+Lines frame(std::string_view input, std::size_t chunk) {
+  Lines lines;
+  LineFramer framer;
+  auto collect = [&](std::string_view line) { lines.emplace_back(line); };
+  for (std::size_t i = 0; i < input.size(); i += chunk)
+    framer.feed(input.substr(i, chunk), collect);
+  framer.finish(collect);
+  return lines;
+}
+
+TEST(LineFramerTest, SplitsTheSameWayWhateverTheChunkSize) {
+  using C = std::pair<std::string, Lines>;
+  for (const auto& [input, expected] :
+       {C{"", {}}, C{"\n", {""}}, C{"a\nb\n", {"a", "b"}}, C{"a\nb", {"a", "b"}},
+        C{"a\r\nb\r\n", {"a", "b"}}, C{"a\rb\n", {"a\rb"}}, C{"a\r", {"a\r"}}, C{"\r\n", {""}},
+        C{"a\r\r\n", {"a\r"}}, C{"\n\n", {"", ""}},
+        C{std::string("a\0b\n", 4), {std::string("a\0b", 3)}}}) {
+    for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, input.size() + 1})
+      EXPECT_EQ(frame(input, chunk), expected) << testing::PrintToString(input) << " by " << chunk;
+  }
+}
+
+TEST(LineFramerTest, DropsALineOverTheLimitAndReadsTheNextOne) {
+  const std::size_t max = LineFramer::kMaxLine;
+  const std::string atLimit(max, 'x');
+  const std::string overLimit(max + 1, 'y');
+  for (std::size_t chunk : {std::size_t{64} << 10, max + 10}) {
+    // A CR before the LF does not count against the limit.
+    EXPECT_EQ(frame("a\n" + overLimit + "\nb\n" + atLimit + "\r\nc", chunk),
+              (Lines{"a", "b", atLimit, "c"}))
+        << chunk;
+    EXPECT_EQ(frame(overLimit, chunk), Lines{});
+    EXPECT_EQ(frame(overLimit + "\r\n", chunk), Lines{});
+    EXPECT_EQ(frame(atLimit + "\r", chunk), Lines{});
+  }
+}
+
+// Reads served from a script: each step returns bytes, an error, or end of input.
+struct ScriptedRead {
+  static inline std::vector<std::pair<ssize_t, std::string>> steps;
+  static inline std::size_t next = 0;
+  static ssize_t read(int, void* buf, std::size_t count) {
+    if (next == steps.size()) return 0;
+    const auto& [result, bytes] = steps[next++];
+    if (result < 0) {
+      errno = static_cast<int>(-result);
+      return -1;
+    }
+    EXPECT_LE(bytes.size(), count);
+    bytes.copy(static_cast<char*>(buf), bytes.size());
+    return static_cast<ssize_t>(bytes.size());
+  }
+};
+
+Lines readAll(std::vector<std::pair<ssize_t, std::string>> steps) {
+  ScriptedRead::steps = std::move(steps);
+  ScriptedRead::next = 0;
+  Lines lines;
+  LineReader(0, &ScriptedRead::read).run([&](std::string_view l) { lines.emplace_back(l); });
+  return lines;
+}
+
+TEST(LineReaderTest, RetriesOnEintrAndEndsOnOtherErrorsWithTheLastLine) {
+  EXPECT_EQ(readAll({{3, "a\nb"}, {-EINTR, ""}, {2, "c\n"}, {1, "d"}}), (Lines{"a", "bc", "d"}));
+  EXPECT_EQ(readAll({{3, "a\nb"}, {-EIO, ""}, {2, "c\n"}}), (Lines{"a", "b"}));
+}
+
+// Read by an event loop, one read a call: EAGAIN and EINTR wait for more, keeping the part of
+// a line read so far; end of input and errors end it with the last line; a line over the limit
+// is dropped as it streams by. Returns the lines, then "calls N" until one said no more.
+Lines readEach(std::vector<std::pair<ssize_t, std::string>> steps) {
+  ScriptedRead::steps = std::move(steps);
+  ScriptedRead::next = 0;
+  Lines lines;
+  LineReader reader(0, &ScriptedRead::read);
+  int calls = 1;
+  while (reader.readAvailable([&](std::string_view l) { lines.emplace_back(l); }))
+    ++calls;
+  lines.push_back("calls " + std::to_string(calls));
+  return lines;
+}
+
+TEST(LineReaderTest, ReadsWhatHasArrivedAndTellsWhetherMoreMayCome) {
+  EXPECT_EQ(readEach({{3, "a\nb"}, {-EAGAIN, ""}, {-EINTR, ""}, {2, "c\n"}, {1, "d"}}),
+            (Lines{"a", "bc", "d", "calls 6"}));
+  EXPECT_EQ(readEach({{3, "a\nb"}, {-EIO, ""}, {2, "c\n"}}), (Lines{"a", "b", "calls 2"}));
+  const std::string block(LineReader::kBlockSize, 'x');
+  std::vector<std::pair<ssize_t, std::string>> over(LineFramer::kMaxLine / block.size() + 1,
+                                                    {block.size(), block});
+  over.push_back({-EAGAIN, ""});
+  over.push_back({4, "\nok\n"});
+  EXPECT_EQ(readEach(over), (Lines{"ok", "calls " + std::to_string(over.size() + 1)}));
+}
+
+// A parent on an event loop hands over a non-blocking pipe: a read with nothing there yet is
+// no end of input.
+TEST(LineReaderTest, ReadsEveryLineOfANonBlockingPipeWhoseWriterPauses) {
+  int fds[2];
+  ASSERT_EQ(pipe2(fds, O_NONBLOCK), 0);
+  std::thread writer([w = fds[1]] {
+    for (std::string_view piece : {"{}\r\n", "sec", "ond\n", "last"}) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      EXPECT_EQ(write(w, piece.data(), piece.size()), ssize_t(piece.size()));
+    }
+    close(w);
+  });
+  Lines lines;
+  LineReader(fds[0]).run([&](std::string_view l) { lines.emplace_back(l); });
+  writer.join();
+  close(fds[0]);
+  EXPECT_EQ(lines, (Lines{"{}", "second", "last"}));
+}
+
+// Writes served from a script: each step takes up to that many bytes, or fails with -errno.
+struct ScriptedWrite {
+  static inline std::vector<ssize_t> steps;
+  static inline std::size_t next = 0;
+  static inline std::string written;
+  static ssize_t write(int, const void* buf, std::size_t count) {
+    const ssize_t step = next < steps.size() ? steps[next++] : -EIO;
+    if (step < 0) {
+      errno = static_cast<int>(-step);
+      return -1;
+    }
+    const std::size_t n = std::min(static_cast<std::size_t>(step), count);
+    written.append(static_cast<const char*>(buf), n);
+    return static_cast<ssize_t>(n);
+  }
+};
+
+TEST(WriteAllTest, GoesOnAfterPartialWritesAndEintrAndDropsTheRestOnAnyOtherFailure) {
+  using C = std::tuple<std::vector<ssize_t>, std::string, bool>;
+  for (const auto& [steps, written, result] :
+       {C{{2, 1, 9}, "hello", true}, C{{-EINTR, 9}, "hello", true}, C{{3, -EPIPE}, "hel", false},
+        C{{-EBADF}, "", false}, C{{0}, "", false}}) {
+    ScriptedWrite::steps = steps;
+    ScriptedWrite::next = 0;
+    ScriptedWrite::written.clear();
+    EXPECT_EQ(writeAll(1, "hello", &ScriptedWrite::write), result) << written;
+    EXPECT_EQ(ScriptedWrite::written, written);
+  }
+}
+
+TEST(WriteAllTest, WaitsWhileANonBlockingPipeIsFull) {
+  int fds[2];
+  ASSERT_EQ(pipe2(fds, O_NONBLOCK), 0);
+  fcntl(fds[0], F_SETFL, 0);  // the reader blocks
+  const std::string block(4096, 'x');
+  std::size_t filled = 0;
+  for (ssize_t n; (n = write(fds[1], block.data(), block.size())) > 0;)
+    filled += static_cast<std::size_t>(n);
+  ASSERT_EQ(errno, EAGAIN);
+  std::string read;
+  std::thread reader([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    char buf[4096];
+    for (ssize_t n; read.size() < filled + 4 && (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+      read.append(buf, static_cast<std::size_t>(n));
+  });
+  EXPECT_TRUE(writeAll(fds[1], "tail"));
+  close(fds[1]);
+  reader.join();
+  EXPECT_EQ(read.substr(filled), "tail");
+  close(fds[0]);
+}
+
+}  // namespace
+}  // namespace nvx

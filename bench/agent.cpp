@@ -39,7 +39,7 @@
 #include "StatusMenu/TabStop.h"
 #include "Workload.h"
 #include "nvx-menubar/MessageDecoder.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessToolkit.h"
 #include "platform/streams/LineFramer.h"
 #include "platform/streams/LineReader.h"
 #include "support/ChildProcess.h"
@@ -468,7 +468,7 @@ double microsecondsSince(double cpuStart, std::size_t count) {
 }
 
 void styleAll(nvx::platform::Menu& menu, const std::vector<nvx::StatusMenuModel::Item>& items,
-              double tab, nvx::platform::Platform& platform) {
+              double tab, nvx::platform::Toolkit& platform) {
   for (std::size_t i = 0; i < items.size() && i < menu.itemCount(); ++i) {
     if (!items[i].id) continue;
     nvx::style(menu.item(i), items[i], tab, platform);
@@ -490,7 +490,7 @@ InProcess inProcess(const Workload& w) {
   });
   t.decode = microsecondsSince(start, kCycle);
 
-  nvx::platform::HeadlessPlatform platform;
+  nvx::platform::HeadlessToolkit platform;
   nvx::StatusMenu status(
       nullptr, [](std::string_view) {}, platform);
   nvx::platform::Menu* menu = nullptr;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "StatusMenu/StatusMenu.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessToolkit.h"
 
 namespace {
 
@@ -87,7 +87,7 @@ double nanosPerEntry(StatusMenu& status, const StatusMenuModel& a, const StatusM
 struct Path {
   const char* name;
   StatusMenuModel a, b;
-  nvx::platform::HeadlessPlatform platform;
+  nvx::platform::HeadlessToolkit platform;
   std::unique_ptr<StatusMenu> status;
   double best = std::numeric_limits<double>::infinity();
 };

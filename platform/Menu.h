@@ -31,7 +31,7 @@ class Menu {
   // Removes and destroys every entry.
   virtual void removeAllItems() = 0;
 
-  // Appends `item`, made by the same Platform, and takes it over.
+  // Appends `item`, made by the same Toolkit, and takes it over.
   virtual void addItem(std::unique_ptr<MenuItem> item) = 0;
 
   // Closes the menu when it is open (with its submenus); does nothing otherwise.

@@ -17,7 +17,7 @@ enum class MenuAction { None, Chosen };
 // The check state of an entry.
 enum class ControlState { Off = 0, On = 1, Mixed = -1 };
 
-// One entry of a menu, or a separator line. Created by the Platform, owned by the menu it is
+// One entry of a menu, or a separator line. Created by the Toolkit, owned by the menu it is
 // added to. Setters on an entry that is already in a menu are property changes of that same
 // entry (a D-Bus backend reports them as ItemsPropertiesUpdated for its id, coalesced until
 // idle); they never change the menu's layout.

@@ -5,7 +5,7 @@
 
 namespace nvx::platform {
 
-// Takes `object` over as the backend's own type T. Objects come from the same Platform, so
+// Takes `object` over as the backend's own type T. Objects come from the same Toolkit, so
 // another type is a programming error: it asserts, and the object is dropped (null is
 // returned). Null stays null.
 template <class T, class Base>

@@ -13,7 +13,7 @@ using platform::FontRole;
 using platform::MenuAction;
 
 StatusMenu::StatusMenu(std::shared_ptr<platform::Image> image, OnAction onAction,
-                       platform::Platform& platform)
+                       platform::Toolkit& platform)
     : platform_(platform),
       menu_(platform.createMenu()),
       onAction_(std::move(onAction)),

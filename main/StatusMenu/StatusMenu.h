@@ -9,7 +9,7 @@
 
 #include "StatusMenuModel.h"
 #include "platform/ActionTarget.h"
-#include "platform/Platform.h"
+#include "platform/Toolkit.h"
 
 namespace nvx {
 
@@ -36,7 +36,7 @@ class StatusMenu final : public platform::ActionTarget {
 
   // Creates the status item with `image` (may be null) and an empty menu.
   StatusMenu(std::shared_ptr<platform::Image> image, OnAction onAction,
-             platform::Platform& platform);
+             platform::Toolkit& platform);
   ~StatusMenu();
   StatusMenu(const StatusMenu&) = delete;
   StatusMenu& operator=(const StatusMenu&) = delete;
@@ -76,7 +76,7 @@ class StatusMenu final : public platform::ActionTarget {
   // Restyles `entry` and the entries of its submenu as `item` and its children.
   void refresh(platform::MenuItem& entry, const Item& item, double tab);
 
-  platform::Platform& platform_;
+  platform::Toolkit& platform_;
   // Declared before the status item, which refers to it, so that the item is destroyed first.
   std::unique_ptr<platform::Menu> menu_;
   std::unique_ptr<platform::StatusItem> statusItem_;

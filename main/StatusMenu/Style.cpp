@@ -17,7 +17,7 @@ constexpr std::string_view kIconGap = "  ";
 
 // The icon segment, or nothing when `name` has no symbol or the symbol takes no configuration.
 std::optional<AttributedString> iconSegment(std::string_view name, FontRole font,
-                                            platform::Platform& platform) {
+                                            platform::Toolkit& platform) {
   const auto symbol = platform.symbolImages().symbolImage(name, name);
   if (!symbol) return std::nullopt;
   const double pointSize = platform.fonts().systemFontSize();
@@ -32,7 +32,7 @@ std::optional<AttributedString> iconSegment(std::string_view name, FontRole font
 }  // namespace
 
 void style(platform::MenuItem& entry, const StatusMenuModel::Item& item, double tab,
-           platform::Platform& platform) {
+           platform::Toolkit& platform) {
   entry.setRepresentedObject(item.id);
   entry.setState(item.checked.value_or(false) ? platform::ControlState::On
                                               : platform::ControlState::Off);

@@ -42,7 +42,7 @@ std::string report(std::string_view word, std::string_view text) {
 
 }  // namespace
 
-HeadlessControl::HeadlessControl(platform::HeadlessPlatform& ui,
+HeadlessControl::HeadlessControl(platform::HeadlessToolkit& ui,
                                  platform::HeadlessNotificationCenter& notes,
                                  platform::HeadlessHotKeys& hotKeys, Send send)
     : ui_(ui), notes_(notes), hotKeys_(hotKeys), send_(std::move(send)) {

@@ -6,7 +6,7 @@
 #include "platform/headless/HeadlessHotKeys.h"
 #include "platform/headless/HeadlessNotificationCenter.h"
 #include "platform/headless/HeadlessObserver.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessToolkit.h"
 
 namespace nvx {
 
@@ -18,7 +18,7 @@ class HeadlessControl final : public platform::HeadlessObserver {
   using Send = std::function<void(std::string_view line)>;
 
   // Reports go to `send`; the objects must outlive this one.
-  HeadlessControl(platform::HeadlessPlatform& ui, platform::HeadlessNotificationCenter& notes,
+  HeadlessControl(platform::HeadlessToolkit& ui, platform::HeadlessNotificationCenter& notes,
                   platform::HeadlessHotKeys& hotKeys, Send send);
   ~HeadlessControl();
   HeadlessControl(const HeadlessControl&) = delete;
@@ -33,7 +33,7 @@ class HeadlessControl final : public platform::HeadlessObserver {
   void notificationPosted(const platform::NotificationRequest& request) override;
 
  private:
-  platform::HeadlessPlatform& ui_;
+  platform::HeadlessToolkit& ui_;
   platform::HeadlessNotificationCenter& notes_;
   platform::HeadlessHotKeys& hotKeys_;
   Send send_;

@@ -10,7 +10,7 @@
 #include "platform/Application.h"
 #include "platform/HotKeys.h"
 #include "platform/NotificationCenter.h"
-#include "platform/Platform.h"
+#include "platform/Toolkit.h"
 #include "platform/streams/LineReader.h"
 #include "platform/streams/WriteAll.h"
 
@@ -19,7 +19,7 @@ namespace nvx {
 // What the agent asks of the system, supplied by the program's entry for its platform.
 struct AgentPlatform {
   platform::Application& application;
-  platform::Platform& ui;
+  platform::Toolkit& ui;
   platform::NotificationCenter& notifications;
   platform::HotKeys& hotKeys;
 };

@@ -12,7 +12,7 @@
 #include "nvx-menubar/Protocol.h"
 #include "platform/headless/HeadlessHotKeys.h"
 #include "platform/headless/HeadlessNotificationCenter.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessToolkit.h"
 #include "platform/linux/app/ControlSocket.h"
 #include "platform/linux/app/DesktopSession.h"
 #include "platform/linux/app/GlibApplication.h"
@@ -45,7 +45,7 @@ int main() {
     }
   }
 
-  HeadlessPlatform ui({.mainLoop = &application});
+  HeadlessToolkit ui({.mainLoop = &application});
   HeadlessNotificationCenter notifications;
   HeadlessHotKeys hotKeys;
   std::optional<nvx::HeadlessControl> control;

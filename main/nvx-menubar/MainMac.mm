@@ -6,13 +6,13 @@
 #include "platform/macos/MacApplication.h"
 #include "platform/macos/MacHotKeys.h"
 #include "platform/macos/MacNotificationCenter.h"
-#include "platform/macos/MacPlatform.h"
+#include "platform/macos/MacToolkit.h"
 
 int main() {
   @autoreleasepool {
     // The shared application first: the other objects talk to it.
     nvx::platform::MacApplication application;
-    nvx::platform::MacPlatform platform;
+    nvx::platform::MacToolkit platform;
     nvx::platform::MacNotificationCenter notifications;
     nvx::platform::MacHotKeys hotKeys;
     // Returns only if the event loop ever stops; terminate: ends the process itself.

@@ -22,7 +22,7 @@ struct ClickedNotification final : platform::NotificationDelegate {
 };
 
 TEST(HeadlessControlTest, CarriesOutCommandsAndReportsWhatAUserSeesOneLineEach) {
-  platform::HeadlessPlatform ui;
+  platform::HeadlessToolkit ui;
   platform::HeadlessNotificationCenter notes;
   platform::HeadlessHotKeys hotKeys;
   std::vector<std::string> seen;

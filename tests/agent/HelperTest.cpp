@@ -13,7 +13,7 @@
 #include "platform/headless/HeadlessHotKeys.h"
 #include "platform/headless/HeadlessImage.h"
 #include "platform/headless/HeadlessNotificationCenter.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessToolkit.h"
 #include "support/HeadlessApplication.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -135,7 +135,7 @@ class HelperTest : public testing::Test, public platform::HeadlessObserver {
 
   platform::HeadlessStatusItem& item() { return *ui.statusBar().items().at(0); }
 
-  platform::HeadlessPlatform ui;
+  platform::HeadlessToolkit ui;
   platform::HeadlessHotKeys hotKeys;
   std::unique_ptr<HeadlessApplication> app;
   std::unique_ptr<platform::HeadlessNotificationCenter> center;

@@ -33,7 +33,7 @@ struct StyleRow : Row {
 class StyledEntryTest : public testing::TestWithParam<StyleRow> {};
 
 TEST_P(StyledEntryTest, ShowsTheCoreStyledTitleAsLabelAndIcon) {
-  platform::HeadlessPlatform headless;
+  platform::HeadlessToolkit headless;
   platform::MenuTree tree;
   platform::DesktopMenuItem entry(tree, "", platform::MenuAction::Chosen, false);
   style(entry, GetParam().item, 40, headless);

@@ -54,7 +54,7 @@ double tabOf(const platform::MenuItem& e) {
 }
 
 TEST(StatusMenuTest, ConstructionShowsTheIconAloneAndAnEmptyMenu) {
-  platform::HeadlessPlatform p;
+  platform::HeadlessToolkit p;
   auto image = std::make_shared<platform::HeadlessImage>("orvel", platform::Size{32, 32});
   image->setTemplate(true);
   StatusMenu status(image, {}, p);
@@ -242,7 +242,7 @@ TEST(StatusMenuTest, WithoutAButtonTheMenuIsStillMaintainedAndShareIsReported) {
 }
 
 TEST(StatusMenuTest, TheCallbackMayApplyANewDescriptionThatRemovesTheChosenEntry) {
-  platform::HeadlessPlatform p;
+  platform::HeadlessToolkit p;
   std::vector<std::string> seen;
   std::unique_ptr<StatusMenu> status;
   status = std::make_unique<StatusMenu>(

@@ -43,7 +43,7 @@ class StyleTest : public ::testing::Test {
     return *on->attributedTitle();
   }
 
-  platform::HeadlessPlatform platform_;
+  platform::HeadlessToolkit platform_;
   std::unique_ptr<platform::MenuItem> entry_;
 };
 

@@ -9,7 +9,7 @@
 
 #include "StatusMenu/StatusMenu.h"
 #include "platform/headless/HeadlessImage.h"
-#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessToolkit.h"
 
 namespace nvx::test {
 
@@ -67,7 +67,7 @@ struct Harness {
   platform::HeadlessMenu& menu() { return *item().menu(); }
   platform::HeadlessMenuItem& entryAt(std::size_t i) { return menu().headlessItem(i); }
 
-  platform::HeadlessPlatform platform;
+  platform::HeadlessToolkit platform;
   std::shared_ptr<platform::HeadlessImage> appImage;
   std::vector<std::string> actions;
   std::unique_ptr<StatusMenu> status;

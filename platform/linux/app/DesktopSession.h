@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "DesktopPlatform.h"
+#include "DesktopToolkit.h"
 #include "platform/HotKeys.h"
 #include "platform/linux/dbus/GPtr.h"
 #include "platform/linux/notifications/FreedesktopNotifications.h"
@@ -26,13 +26,13 @@ class DesktopSession {
   DesktopSession& operator=(const DesktopSession&) = delete;
 
   GDBusConnection* connection() const { return connection_.get(); }
-  DesktopPlatform& ui() { return ui_; }
+  DesktopToolkit& ui() { return ui_; }
   NotificationCenter& notifications() { return notifications_; }
   HotKeys& hotKeys() { return *hotKeys_; }
 
  private:
   GObjectPtr<GDBusConnection> connection_;
-  DesktopPlatform ui_;
+  DesktopToolkit ui_;
   FreedesktopNotifications notifications_;
   std::unique_ptr<HotKeys> hotKeys_;
 };

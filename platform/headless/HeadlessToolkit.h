@@ -13,11 +13,11 @@
 #include "HeadlessStatusBar.h"
 #include "HeadlessSymbolImages.h"
 #include "platform/FixedAdvanceFonts.h"
-#include "platform/Platform.h"
+#include "platform/Toolkit.h"
 
 namespace nvx::platform {
 
-// What a HeadlessPlatform is made with.
+// What a HeadlessToolkit is made with.
 struct HeadlessOptions {
   bool statusItemsHaveButton = true;
   std::vector<std::string> symbolNames = HeadlessSymbolImages::defaultNames();
@@ -30,11 +30,11 @@ struct HeadlessOptions {
 // is present. It keeps what is on screen, keeps object identity, and measures text with fixed
 // metrics (FixedAdvanceFonts). Without a main loop of its owner's, timers run on a virtual clock
 // that only moves when advanced.
-class HeadlessPlatform final : public Platform {
+class HeadlessToolkit final : public Toolkit {
  public:
-  explicit HeadlessPlatform(HeadlessOptions options = {});
-  HeadlessPlatform(const HeadlessPlatform&) = delete;
-  HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
+  explicit HeadlessToolkit(HeadlessOptions options = {});
+  HeadlessToolkit(const HeadlessToolkit&) = delete;
+  HeadlessToolkit& operator=(const HeadlessToolkit&) = delete;
 
   HeadlessStatusBar& statusBar() override { return statusBar_; }
   FixedAdvanceFonts& fonts() override { return fonts_; }

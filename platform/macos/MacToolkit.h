@@ -3,7 +3,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/Platform.h"
+#include "platform/Toolkit.h"
 #include "platform/macos/MacFonts.h"
 #include "platform/macos/MacMainLoop.h"
 #include "platform/macos/MacSharePicker.h"
@@ -14,11 +14,11 @@ namespace nvx::platform {
 
 // The status menu's platform on macOS: AppKit's status bar, menus, fonts, SF Symbols and
 // sharing picker, and timers on the main run loop. Main thread only.
-class MacPlatform final : public Platform {
+class MacToolkit final : public Toolkit {
  public:
-  MacPlatform() = default;
-  MacPlatform(const MacPlatform&) = delete;
-  MacPlatform& operator=(const MacPlatform&) = delete;
+  MacToolkit() = default;
+  MacToolkit(const MacToolkit&) = delete;
+  MacToolkit& operator=(const MacToolkit&) = delete;
 
   StatusBar& statusBar() override { return statusBar_; }
   Fonts& fonts() override { return fonts_; }

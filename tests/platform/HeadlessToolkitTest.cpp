@@ -1,4 +1,4 @@
-#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/HeadlessToolkit.h"
 
 #include <gtest/gtest.h>
 

@@ -12,14 +12,15 @@
 
 namespace nvx::platform {
 
-// Everything the core asks of the desktop, supplied by one backend (in memory, D-Bus or
-// AppKit). One platform object stands for each core object; all calls on the main thread.
-// The Platform outlives every object it made.
-class Platform {
+// The user-interface toolkit: everything the core asks of the desktop, supplied by one backend
+// (in memory, D-Bus or AppKit). One platform object stands for each core object; all calls on
+// the main thread.
+// The Toolkit outlives every object it made.
+class Toolkit {
  public:
-  virtual ~Platform() = default;
+  virtual ~Toolkit() = default;
 
-  // The services, each alive as long as the Platform.
+  // The services, each alive as long as the Toolkit.
   virtual StatusBar& statusBar() = 0;        // the status bar and its items
   virtual Fonts& fonts() = 0;                // font sizes and text measurement
   virtual SymbolImages& symbolImages() = 0;  // named system symbols

@@ -1,4 +1,4 @@
-#include "DesktopPlatform.h"
+#include "DesktopToolkit.h"
 
 #include <string>
 
@@ -6,19 +6,19 @@
 
 namespace nvx::platform {
 
-DesktopPlatform::DesktopPlatform(GDBusConnection* connection, MainLoop& mainLoop)
+DesktopToolkit::DesktopToolkit(GDBusConnection* connection, MainLoop& mainLoop)
     : exporter_(connection, tree_), statusBar_(connection, tree_, exporter_), mainLoop_(mainLoop) {}
 
-std::unique_ptr<Menu> DesktopPlatform::createMenu() {
+std::unique_ptr<Menu> DesktopToolkit::createMenu() {
   return std::make_unique<DesktopMenu>(tree_);
 }
 
-std::unique_ptr<MenuItem> DesktopPlatform::createMenuItem(std::string_view title,
-                                                          MenuAction action) {
+std::unique_ptr<MenuItem> DesktopToolkit::createMenuItem(std::string_view title,
+                                                         MenuAction action) {
   return std::make_unique<DesktopMenuItem>(tree_, std::string(title), action, false);
 }
 
-std::unique_ptr<MenuItem> DesktopPlatform::createSeparatorItem() {
+std::unique_ptr<MenuItem> DesktopToolkit::createSeparatorItem() {
   return std::make_unique<DesktopMenuItem>(tree_, std::string(), MenuAction::None, true);
 }
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/FixedAdvanceFonts.h"
-#include "platform/Platform.h"
+#include "platform/Toolkit.h"
 #include "platform/linux/images/IconThemeSymbols.h"
 #include "platform/linux/item/DesktopStatusBar.h"
 #include "platform/linux/menu/MenuExporter.h"
@@ -18,12 +18,12 @@ namespace nvx::platform {
 // (StatusNotifierItem and dbusmenu), timers on the GLib main loop. Text is measured with the
 // in-memory metrics, because no tray host draws tab stops: the detail column's location
 // only has to be the same number everywhere. There is no share picker on Linux.
-class DesktopPlatform final : public Platform {
+class DesktopToolkit final : public Toolkit {
  public:
   // Exports on `connection`; it and `mainLoop` must outlive the platform.
-  DesktopPlatform(GDBusConnection* connection, MainLoop& mainLoop);
-  DesktopPlatform(const DesktopPlatform&) = delete;
-  DesktopPlatform& operator=(const DesktopPlatform&) = delete;
+  DesktopToolkit(GDBusConnection* connection, MainLoop& mainLoop);
+  DesktopToolkit(const DesktopToolkit&) = delete;
+  DesktopToolkit& operator=(const DesktopToolkit&) = delete;
 
   StatusBar& statusBar() override { return statusBar_; }
   Fonts& fonts() override { return fonts_; }

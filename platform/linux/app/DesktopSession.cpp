@@ -26,6 +26,8 @@ std::string sessionBusAddress() {
 std::unique_ptr<DesktopSession> DesktopSession::connect(MainLoop& mainLoop) {
   const std::string address = sessionBusAddress();
   if (address.empty()) return nullptr;
+  auto bus = Bus::open(address);
+  if (!bus) return nullptr;
   // A connection of the agent's own, not GLib's shared one: that one ends the process when
   // the bus goes away, and the agent lives exactly as long as its input.
   GObjectPtr<GDBusConnection> connection(g_dbus_connection_new_for_address_sync(
@@ -34,11 +36,13 @@ std::unique_ptr<DesktopSession> DesktopSession::connect(MainLoop& mainLoop) {
                                         G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
       nullptr, nullptr, nullptr));
   if (!connection) return nullptr;
-  return std::make_unique<DesktopSession>(std::move(connection), mainLoop);
+  return std::make_unique<DesktopSession>(std::move(bus), std::move(connection), mainLoop);
 }
 
-DesktopSession::DesktopSession(GObjectPtr<GDBusConnection> connection, MainLoop& mainLoop)
-    : connection_(std::move(connection)),
+DesktopSession::DesktopSession(std::unique_ptr<Bus> bus, GObjectPtr<GDBusConnection> connection,
+                               MainLoop& mainLoop)
+    : bus_(std::move(bus)),
+      connection_(std::move(connection)),
       ui_(connection_.get(), mainLoop),
       notifications_(connection_.get()),
       hotKeys_(createDesktopHotKeys(connection_.get())) {}

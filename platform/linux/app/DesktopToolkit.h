@@ -20,8 +20,9 @@ namespace nvx::platform {
 // only has to be the same number everywhere. There is no share picker on Linux.
 class DesktopToolkit final : public Toolkit {
  public:
-  // Exports on `connection`; it and `mainLoop` must outlive the platform.
-  DesktopToolkit(GDBusConnection* connection, MainLoop& mainLoop);
+  // Exports the item on `bus` and the menu on `connection`; they and `mainLoop` must outlive
+  // the platform.
+  DesktopToolkit(sd_bus* bus, GDBusConnection* connection, MainLoop& mainLoop);
   DesktopToolkit(const DesktopToolkit&) = delete;
   DesktopToolkit& operator=(const DesktopToolkit&) = delete;
 

@@ -8,7 +8,6 @@
 namespace nvx::platform {
 
 // The XML files' text, generated into the build tree from the files beside this one.
-extern const char kStatusNotifierItemXml[];
 extern const char kDbusMenuXml[];
 
 namespace {
@@ -27,11 +26,6 @@ GDBusInterfaceInfo* parse(const char* xml, const char* interface) {
 }
 
 }  // namespace
-
-GDBusInterfaceInfo* statusNotifierItemInterface() {
-  static GDBusInterfaceInfo* const info = parse(kStatusNotifierItemXml, dbus::sni::kItemInterface);
-  return info;
-}
 
 GDBusInterfaceInfo* dbusMenuInterface() {
   static GDBusInterfaceInfo* const info = parse(kDbusMenuXml, dbus::menu::kInterface);

@@ -5,8 +5,7 @@
 namespace nvx::platform {
 
 // The interfaces the desktop backend exports, parsed once from the XML kept beside this file
-// (StatusNotifierItem.xml, DbusMenu.xml) and alive for the rest of the process.
-GDBusInterfaceInfo* statusNotifierItemInterface();
+// (DbusMenu.xml) and alive for the rest of the process.
 GDBusInterfaceInfo* dbusMenuInterface();
 
 // The handlers of an exported object: method calls and property reads (nothing is writable).

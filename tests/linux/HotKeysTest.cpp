@@ -119,7 +119,8 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
             " [('NVXC-1', {'description': <'Norvane hot key'>, "
             "'preferred_trigger': <'CTRL+ALT+l'>})]");
   EXPECT_EQ(presses, 1);
-  forge(bus, desktop::kPortalPath, desktop::kGlobalShortcutsInterface, desktop::kActivated,
+  forge(bus, g_dbus_connection_get_unique_name(bus.connection()), desktop::kPortalPath,
+        desktop::kGlobalShortcutsInterface, desktop::kActivated,
         g_variant_new_parsed("(%o, 'NVXC-1', @t 0, @a{sv} {})", session.c_str()));
   EXPECT_EQ(presses, 1);
   // A restarted portal: bound again, and the old session is gone.

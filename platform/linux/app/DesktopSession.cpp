@@ -45,6 +45,6 @@ DesktopSession::DesktopSession(std::unique_ptr<Bus> bus, GObjectPtr<GDBusConnect
       connection_(std::move(connection)),
       ui_(connection_.get(), mainLoop),
       notifications_(bus_->get()),
-      hotKeys_(createDesktopHotKeys(connection_.get())) {}
+      hotKeys_(createDesktopHotKeys(bus_->get())) {}
 
 }  // namespace nvx::platform

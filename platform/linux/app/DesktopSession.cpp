@@ -44,7 +44,7 @@ DesktopSession::DesktopSession(std::unique_ptr<Bus> bus, GObjectPtr<GDBusConnect
     : bus_(std::move(bus)),
       connection_(std::move(connection)),
       ui_(bus_->get(), connection_.get(), mainLoop),
-      notifications_(connection_.get()),
-      hotKeys_(createDesktopHotKeys(connection_.get())) {}
+      notifications_(bus_->get()),
+      hotKeys_(createDesktopHotKeys(bus_->get())) {}
 
 }  // namespace nvx::platform

@@ -50,8 +50,9 @@ struct Bus::Source {
     while ((processed = sd_bus_process(self->bus, nullptr)) > 0) {
     }
     // A closed connection stays closed: stop polling its socket, which would report its hang-up
-    // on every turn of the loop.
-    if (processed < 0 && self->fd.fd >= 0) {
+    // on every turn of the loop. (A callback's error also ends the loop above, on an open
+    // connection: the rest is processed on the next turn.)
+    if (processed < 0 && sd_bus_is_open(self->bus) <= 0 && self->fd.fd >= 0) {
       g_source_remove_poll(source, &self->fd);
       self->fd = {-1, 0, 0};  // GLib no longer clears its last events
     }

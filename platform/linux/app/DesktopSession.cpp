@@ -43,7 +43,7 @@ DesktopSession::DesktopSession(std::unique_ptr<Bus> bus, GObjectPtr<GDBusConnect
                                MainLoop& mainLoop)
     : bus_(std::move(bus)),
       connection_(std::move(connection)),
-      ui_(connection_.get(), mainLoop),
+      ui_(bus_->get(), connection_.get(), mainLoop),
       notifications_(connection_.get()),
       hotKeys_(createDesktopHotKeys(connection_.get())) {}
 

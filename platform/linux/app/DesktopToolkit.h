@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gio/gio.h>
+#include <systemd/sd-bus.h>
 
 #include <memory>
 #include <string_view>
@@ -20,8 +21,9 @@ namespace nvx::platform {
 // only has to be the same number everywhere. There is no share picker on Linux.
 class DesktopToolkit final : public Toolkit {
  public:
-  // Exports on `connection`; it and `mainLoop` must outlive the platform.
-  DesktopToolkit(GDBusConnection* connection, MainLoop& mainLoop);
+  // Exports the menu on `bus` and the status item on `connection`; they and `mainLoop` must
+  // outlive the platform.
+  DesktopToolkit(sd_bus* bus, GDBusConnection* connection, MainLoop& mainLoop);
   DesktopToolkit(const DesktopToolkit&) = delete;
   DesktopToolkit& operator=(const DesktopToolkit&) = delete;
 

@@ -9,7 +9,6 @@ namespace nvx::platform {
 
 // The XML files' text, generated into the build tree from the files beside this one.
 extern const char kStatusNotifierItemXml[];
-extern const char kDbusMenuXml[];
 
 namespace {
 
@@ -30,11 +29,6 @@ GDBusInterfaceInfo* parse(const char* xml, const char* interface) {
 
 GDBusInterfaceInfo* statusNotifierItemInterface() {
   static GDBusInterfaceInfo* const info = parse(kStatusNotifierItemXml, dbus::sni::kItemInterface);
-  return info;
-}
-
-GDBusInterfaceInfo* dbusMenuInterface() {
-  static GDBusInterfaceInfo* const info = parse(kDbusMenuXml, dbus::menu::kInterface);
   return info;
 }
 

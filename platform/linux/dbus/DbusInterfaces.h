@@ -5,9 +5,8 @@
 namespace nvx::platform {
 
 // The interfaces the desktop backend exports, parsed once from the XML kept beside this file
-// (StatusNotifierItem.xml, DbusMenu.xml) and alive for the rest of the process.
+// (StatusNotifierItem.xml) and alive for the rest of the process.
 GDBusInterfaceInfo* statusNotifierItemInterface();
-GDBusInterfaceInfo* dbusMenuInterface();
 
 // The handlers of an exported object: method calls and property reads (nothing is writable).
 constexpr GDBusInterfaceVTable exportVtable(GDBusInterfaceMethodCallFunc call,

@@ -6,12 +6,6 @@
 
 namespace nvx::platform {
 
-// The GVariant type written as `type` ("(ia{sv})"), without GLib's check of the string on
-// every use: these are the backend's own constants.
-inline const GVariantType* variantType(const char* type) {
-  return reinterpret_cast<const GVariantType*>(type);
-}
-
 // A D-Bus string (floating) holding `text`. D-Bus strings are UTF-8 without NUL: anything else
 // is replaced by U+FFFD, because a bad string would make GLib refuse the whole message.
 inline GVariant* textVariant(std::string_view text) {

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <gio/gio.h>
-
 #include <memory>
 #include <string>
 
 #include "DesktopToolkit.h"
 #include "platform/HotKeys.h"
 #include "platform/linux/dbus/Bus.h"
-#include "platform/linux/dbus/GPtr.h"
 #include "platform/linux/notifications/FreedesktopNotifications.h"
 
 namespace nvx::platform {
@@ -22,20 +19,16 @@ class DesktopSession {
   static std::unique_ptr<DesktopSession> connect(MainLoop& mainLoop);
 
   // The session on `bus` (taken over), for a caller that connected itself.
-  DesktopSession(std::unique_ptr<Bus> bus, GObjectPtr<GDBusConnection> connection,
-                 MainLoop& mainLoop);
+  DesktopSession(std::unique_ptr<Bus> bus, MainLoop& mainLoop);
   DesktopSession(const DesktopSession&) = delete;
   DesktopSession& operator=(const DesktopSession&) = delete;
 
-  sd_bus* bus() const { return bus_->get(); }
-  GDBusConnection* connection() const { return connection_.get(); }
   DesktopToolkit& ui() { return ui_; }
   NotificationCenter& notifications() { return notifications_; }
   HotKeys& hotKeys() { return *hotKeys_; }
 
  private:
   std::unique_ptr<Bus> bus_;
-  GObjectPtr<GDBusConnection> connection_;  // until every job is on bus_
   DesktopToolkit ui_;
   FreedesktopNotifications notifications_;
   std::unique_ptr<HotKeys> hotKeys_;

@@ -414,14 +414,12 @@ class Agent {
   bool stopped_ = false;
 };
 
-// CPU microseconds (schedstat) of the threads of `pid` by role: the main thread, the reader,
-// GDBus's worker and GLib's own.
+// CPU microseconds (schedstat) of the threads of `pid`: the main thread, and any other (the
+// reader where there is one).
 struct Cpu {
-  double main = 0, reader = 0, gdbus = 0, glib = 0;
-  double total() const { return main + reader + gdbus + glib; }
-  Cpu operator-(const Cpu& o) const {
-    return {main - o.main, reader - o.reader, gdbus - o.gdbus, glib - o.glib};
-  }
+  double main = 0, other = 0;
+  double total() const { return main + other; }
+  Cpu operator-(const Cpu& o) const { return {main - o.main, other - o.other}; }
 };
 
 Cpu cpuMicroseconds(pid_t pid) {
@@ -429,20 +427,13 @@ Cpu cpuMicroseconds(pid_t pid) {
   std::error_code error;
   for (const auto& task : std::filesystem::directory_iterator(procDir(pid) / "task", error)) {
     const double us = nvx::bench::taskCpuMicroseconds(task.path());
-    std::string name;
-    std::getline(std::ifstream(task.path() / "comm"), name);
-    double& slot = task.path().filename() == std::to_string(pid) ? cpu.main
-                   : name == "gdbus"                             ? cpu.gdbus
-                   : name == "gmain"                             ? cpu.glib
-                                                                 : cpu.reader;
-    slot += us;
+    (task.path().filename() == std::to_string(pid) ? cpu.main : cpu.other) += us;
   }
   return cpu;
 }
 
 void printCpu(const Cpu& cpu, double per) {
-  std::printf("    main %.1f, reader %.1f, GDBus worker %.1f, GLib worker %.1f\n", cpu.main / per,
-              cpu.reader / per, cpu.gdbus / per, cpu.glib / per);
+  std::printf("    main thread %.1f, other threads %.1f\n", cpu.main / per, cpu.other / per);
 }
 
 double median(std::vector<double> values) {
@@ -539,12 +530,6 @@ bool measureRunning(const Bus& bus, const std::string& display, Host& host, cons
     writeUntilRebuilt([&] { write(shown); });
     pause(kSettle);
   }
-  // No update a host sees can cost less than reading and applying a menu that changes nothing
-  // plus GDBus's worker sending the one signal of a one-detail update.
-  std::printf("  floor under an update a host sees: %.1f + %.1f = %.1f us\n",
-              otherCpu[1].total() / kPaced, detailCpu.gdbus / kPaced,
-              (otherCpu[1].total() + detailCpu.gdbus) / kPaced);
-
   // The first menu again (a rebuild after the marker), then a burst of refreshes of it and the
   // marker.
   writeUntilRebuilt([&] { refresh.emit(0, 1, write); });

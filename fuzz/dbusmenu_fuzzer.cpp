@@ -1,14 +1,20 @@
 // Method calls of a tray host, as the serialized arguments a bus peer may send, answered from
-// a menu tree and carried out (clicks included), without a bus. The first bytes shape the
-// tree, the next picks the method, the rest are its arguments. A reply that is neither a
-// tuple nor an error, or a click that reaches an entry that takes none, traps.
+// a menu tree and carried out (clicks included), without a bus to send them on. The first
+// bytes shape the tree, the next picks the method, the rest are its arguments. A reply that is
+// neither complete with the interface's types nor an error, or a click that reaches an entry
+// that takes none, traps.
 #include <glib.h>
+#include <sys/socket.h>
+#include <systemd/sd-bus.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "platform/linux/dbus/Bus.h"
 #include "platform/linux/dbus/GPtr.h"
 #include "platform/linux/menu/DesktopMenu.h"
 #include "platform/linux/menu/MenuCalls.h"
@@ -25,14 +31,67 @@ void check(bool ok) {
 struct Method {
   const char* name;
   const char* type;
+  const char* reply;
 };
 
 constexpr Method kMethods[] = {
-    {"GetLayout", "(iias)"},      {"GetGroupProperties", "(aias)"},
-    {"GetProperty", "(is)"},      {"Event", "(isvu)"},
-    {"EventGroup", "(a(isvu))"},  {"AboutToShow", "(i)"},
-    {"AboutToShowGroup", "(ai)"}, {"Nonsense", "(i)"},
+    {"GetLayout", "(iias)", "u(ia{sv}av)"}, {"GetGroupProperties", "(aias)", "a(ia{sv})"},
+    {"GetProperty", "(is)", "v"},           {"Event", "(isvu)", ""},
+    {"EventGroup", "(a(isvu))", "ai"},      {"AboutToShow", "(i)", "b"},
+    {"AboutToShowGroup", "(ai)", "aiai"},   {"Nonsense", "(i)", nullptr},
 };
+
+// Appends `value` to `message` as sd-bus would have read it off the wire.
+void append(sd_bus_message* message, GVariant* value) {
+  const char* type = g_variant_get_type_string(value);
+  switch (type[0]) {
+    case 'a':
+    case '(':
+    case '{': {
+      const char kind = type[0] == 'a' ? 'a' : type[0] == '(' ? 'r' : 'e';
+      const std::string inner = kind == 'a' ? type + 1 : std::string(type + 1, strlen(type) - 2);
+      check(sd_bus_message_open_container(message, kind, inner.c_str()) >= 0);
+      for (std::size_t i = 0; i < g_variant_n_children(value); ++i) {
+        const nvx::GVariantPtr child(g_variant_get_child_value(value, i));
+        append(message, child.get());
+      }
+      check(sd_bus_message_close_container(message) >= 0);
+      return;
+    }
+    case 'v':  // the menu never reads a variant's contents (event data)
+      check(sd_bus_message_append(message, "v", "i", 0) >= 0);
+      return;
+    case 's':
+    case 'o':
+    case 'g':
+      check(sd_bus_message_append_basic(message, type[0], g_variant_get_string(value, nullptr)) >=
+            0);
+      return;
+    case 'b': {
+      const int b = g_variant_get_boolean(value);
+      check(sd_bus_message_append_basic(message, 'b', &b) >= 0);
+      return;
+    }
+    default: {  // fixed-size numbers, in the machine's order as sd-bus keeps them
+      std::uint64_t number = 0;
+      g_variant_store(value, &number);
+      check(sd_bus_message_append_basic(message, type[0], &number) >= 0);
+    }
+  }
+}
+
+// A connection that is never started on a peer: enough to make messages.
+sd_bus* messageFactory() {
+  static sd_bus* const bus = [] {
+    int fds[2];
+    sd_bus* made = nullptr;
+    check(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) == 0);
+    check(sd_bus_new(&made) >= 0 && sd_bus_set_fd(made, fds[0], fds[0]) >= 0 &&
+          sd_bus_start(made) >= 0);
+    return made;
+  }();
+  return bus;
+}
 
 // A menu whose first chosen entry rebuilds it, as an action that sends a new description
 // may; later clicks must find only the new entries.
@@ -91,11 +150,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       g_bytes_new(rest.data(), rest.size()));
   const nvx::GVariantPtr parameters(g_variant_ref_sink(
       g_variant_new_from_bytes(G_VARIANT_TYPE(method.type), bytes.get(), FALSE)));
+  sd_bus_message* call = nullptr;
+  check(sd_bus_message_new_method_call(messageFactory(), &call, "org.example.Host", "/MenuBar",
+                                       "com.canonical.dbusmenu", method.name) >= 0);
+  const MessagePtr callHolder(call);
+  const std::size_t arguments = g_variant_n_children(parameters.get());
+  for (std::size_t i = 0; i < arguments; ++i) {
+    const nvx::GVariantPtr argument(g_variant_get_child_value(parameters.get(), i));
+    append(call, argument.get());
+  }
+  check(sd_bus_message_seal(call, 1, 0) >= 0);
   for (int round = 0; round < 2; ++round) {
-    MenuReply reply = answerMenuCall(menu.tree, 1, method.name, parameters.get());
-    check((reply.error != nullptr) != (reply.parameters != nullptr));
-    if (reply.parameters) check(g_variant_is_of_type(reply.parameters.get(), G_VARIANT_TYPE_TUPLE));
-    if (reply.click) clickEntry(menu.tree, reply.click);
+    check(sd_bus_message_rewind(call, 1) >= 0);
+    sd_bus_message* reply = nullptr;
+    check(sd_bus_message_new_method_return(call, &reply) >= 0);
+    const MessagePtr replyHolder(reply);
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    std::int32_t click = 0;
+    const int result = answerMenuCall(menu.tree, 1, call, reply, &error, click);
+    check((result < 0) == (sd_bus_error_is_set(&error) != 0));
+    if (!method.reply) check(result < 0);
+    if (result >= 0) {
+      check(sd_bus_message_seal(reply, 2, 0) >= 0);
+      check(std::string_view(sd_bus_message_get_signature(reply, 1)) == method.reply);
+    }
+    sd_bus_error_free(&error);
+    if (click) clickEntry(menu.tree, click);
   }
   return 0;
 }

@@ -9,7 +9,7 @@ packages=(
   # libraries of the core
   libsimdjson-dev libutf8proc-dev
   # Linux platform layer
-  libglib2.0-dev libx11-dev libpng-dev
+  libglib2.0-dev libsystemd-dev libx11-dev libpng-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   # services the tests start on private addresses, and what drives them

@@ -22,17 +22,18 @@ inline void drain() {
   if (g_main_context_iteration(nullptr, FALSE)) drain();
 }
 
-// Another connection sends a signal straight to the test's connection, makes a round trip to
-// it, and the signal is dispatched. Takes a floating `args`.
-inline void forge(const PrivateBus& bus, const char* path, const char* interface, const char* name,
-                  GVariant* args) {
+// Another connection sends a signal straight to the connection named `to`, makes a round trip
+// to it (answered on this loop), and the signal has been dispatched. Takes a floating `args`.
+inline void forge(const PrivateBus& bus, const char* to, const char* path, const char* interface,
+                  const char* name, GVariant* args) {
   const GObjectPtr<GDBusConnection> other = bus.connect();
-  const char* us = g_dbus_connection_get_unique_name(bus.connection());
-  g_dbus_connection_emit_signal(other.get(), us, path, interface, name, args, nullptr);
-  const GVariantPtr pong(g_dbus_connection_call_sync(
-      other.get(), us, "/", "org.freedesktop.DBus.Peer", "Ping", nullptr, nullptr,
-      G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr));
-  drain();
+  g_dbus_connection_emit_signal(other.get(), to, path, interface, name, args, nullptr);
+  bool pong = false;
+  g_dbus_connection_call(
+      other.get(), to, "/", "org.freedesktop.DBus.Peer", "Ping", nullptr, nullptr,
+      G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
+      [](GObject*, GAsyncResult*, gpointer p) { *static_cast<bool*>(p) = true; }, &pong);
+  spinUntil([&] { return pong; }, 10'000);
 }
 
 }  // namespace nvx::test

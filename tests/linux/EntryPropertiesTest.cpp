@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "StatusMenu/Style.h"
-#include "platform/linux/dbus/GPtr.h"
 #include "platform/linux/menu/DesktopMenuItem.h"
 #include "platform/linux/menu/MenuTree.h"
 #include "support/MenuBuilder.h"
@@ -17,44 +16,30 @@ using platform::ControlState;
 using platform::EntryProperties;
 using platform::PropertyChange;
 
-// The a{sv} hosts get for `properties`, as GLib prints it.
-std::string shown(const EntryProperties& properties) {
-  const GVariantPtr v(
-      g_variant_ref_sink(platform::propertiesVariant(properties, platform::kAllProperties)));
-  const GCharPtr text(g_variant_print(v.get(), FALSE));
-  return text.get();
-}
-
 struct StyleRow : Row {
   Item item;
-  std::string expected;
+  std::string label;
 };
 
 class StyledEntryTest : public testing::TestWithParam<StyleRow> {};
 
-TEST_P(StyledEntryTest, ShowsTheCoreStyledTitleAsLabelAndIcon) {
+TEST_P(StyledEntryTest, ShowsTheCoreStyledTitleAsLabel) {
   platform::HeadlessToolkit headless;
   platform::MenuTree tree;
   platform::DesktopMenuItem entry(tree, "", platform::MenuAction::Chosen, false);
   style(entry, GetParam().item, 40, headless);
-  EXPECT_EQ(shown(entry.properties()), GetParam().expected);
+  EXPECT_EQ(entry.properties().label, GetParam().label);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, StyledEntryTest,
-    testing::Values(StyleRow{"OnlyAnId", entry("a"), "{'label': <''>}"},
-                    StyleRow{"Text", entry("a").text("Open"), "{'label': <'Open'>}"},
-                    StyleRow{"UnderscoresAreNoMnemonics", entry("a").text("a_b__c"),
-                             "{'label': <'a__b____c'>}"},
-                    StyleRow{"IconGapIsDropped", entry("a").text("Ring").icon("bell"),
-                             "{'label': <'Ring'>, 'icon-name': <'bell'>}"},
-                    StyleRow{"DetailFollowsATab",
-                             entry("a").text("Inbox").detail("12 new").bold().ready(),
-                             "{'label': <'Inbox\\t12 new'>}"},
-                    StyleRow{"CheckedGivesACheckmark", entry("a").text("A").checked(),
-                             "{'label': <'A'>, 'toggle-type': <'checkmark'>, 'toggle-state': <1>}"},
-                    StyleRow{"LiteralReplacementCharacterIsText",
-                             entry("a").text("\xEF\xBF\xBC  x"), "{'label': <'\xEF\xBF\xBC  x'>}"}),
+    testing::Values(
+        StyleRow{"Text", entry("a").text("Open"), "Open"},
+        StyleRow{"UnderscoresAreNoMnemonics", entry("a").text("a_b__c"), "a__b____c"},
+        StyleRow{"IconGapIsDropped", entry("a").text("Ring").icon("bell"), "Ring"},
+        StyleRow{"DetailFollowsATab", entry("a").text("Inbox").detail("12 new").bold().ready(),
+                 "Inbox\t12 new"},
+        StyleRow{"LiteralObjectCharacter", entry("a").text("\xEF\xBF\xBC  x"), "\xEF\xBF\xBC  x"}),
     rowName);
 
 struct ChangeRow : Row {

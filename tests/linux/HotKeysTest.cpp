@@ -7,6 +7,7 @@
 
 #include "DesktopTest.h"
 #include "platform/headless/HeadlessHotKeys.h"
+#include "platform/linux/dbus/Bus.h"
 #include "platform/linux/dbus/DesktopNames.h"
 #include "platform/linux/hotkeys/PortalHotKeys.h"
 #include "platform/linux/hotkeys/X11HotKeys.h"
@@ -15,6 +16,7 @@ namespace nvx::test {
 namespace {
 
 using namespace platform;
+using namespace desktop;
 
 // What the core registers: the L position with control and option.
 constexpr std::uint32_t kKeyL = 37;
@@ -90,8 +92,9 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
 
 TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivations) {
   PrivateBus bus;
-  auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, desktop::kPortalName);
-  PortalHotKeys keys(bus.connection(), [] {
+  auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
+  const auto product = Bus::open(bus.address());
+  PortalHotKeys keys(product->get(), [] {
     ADD_FAILURE() << "the fallback is for a session without the portal";
     return nullptr;
   });
@@ -102,13 +105,11 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
   const auto press = [&](const char* stale) {
     std::string bound;
     spinUntil([&] {
-      const GVariantPtr reply =
-          bus.call(desktop::kPortalName, desktop::kPortalPath, "org.nvx.FakePortal", "Press",
-                   g_variant_new("(s)", stale), "(s)");
+      const GVariantPtr reply = bus.call(kPortalName, kPortalPath, "org.nvx.FakePortal", "Press",
+                                         g_variant_new("(s)", stale), "(s)");
       const gchar* text = "";
       if (reply) g_variant_get(reply.get(), "(&s)", &text);
-      bound = text;
-      return !bound.empty();
+      return !(bound = text).empty();
     });
     drain();
     return bound;
@@ -119,12 +120,12 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
             " [('NVXC-1', {'description': <'Norvane hot key'>, "
             "'preferred_trigger': <'CTRL+ALT+l'>})]");
   EXPECT_EQ(presses, 1);
-  forge(bus, desktop::kPortalPath, desktop::kGlobalShortcutsInterface, desktop::kActivated,
+  forge(bus, product->uniqueName(), kPortalPath, kGlobalShortcutsInterface, kActivated,
         g_variant_new_parsed("(%o, 'NVXC-1', @t 0, @a{sv} {})", session.c_str()));
   EXPECT_EQ(presses, 1);
   // A restarted portal: bound again, and the old session is gone.
   portal.reset();
-  portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, desktop::kPortalName);
+  portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
   EXPECT_NE(press(session.c_str()), bound);
   EXPECT_EQ(presses, 2);
 }
@@ -133,8 +134,9 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
 // fallback, the X grab in a Wayland session.
 TEST(PortalHotKeysTest, WithoutThePortalTheKeyGoesToTheFallback) {
   PrivateBus bus;
+  const auto product = Bus::open(bus.address());
   HeadlessHotKeys* fallback = nullptr;
-  PortalHotKeys keys(bus.connection(), [&] {
+  PortalHotKeys keys(product->get(), [&] {
     auto made = std::make_unique<HeadlessHotKeys>();
     fallback = made.get();
     return made;

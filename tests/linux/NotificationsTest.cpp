@@ -49,7 +49,8 @@ class NotificationsTest : public ::testing::Test, public platform::NotificationD
   }
 
   PrivateBus bus_;
-  platform::FreedesktopNotifications center_{bus_.connection(), "orvel"};
+  const std::unique_ptr<platform::Bus> product_ = platform::Bus::open(bus_.address());
+  platform::FreedesktopNotifications center_{product_->get(), "orvel"};
   std::unique_ptr<ChildProcess> server_ = bus_.startPeer(
       {kPython, "-m", "dbusmock", "--system", "-t", "notification_daemon"}, kNotificationsName);
   int responses_ = 0;
@@ -92,8 +93,8 @@ TEST_F(NotificationsTest, OnlyTheServersActionOnOneOfOurOpenNotesIsAResponse) {
       mock("EmitSignal", g_variant_new_parsed("(%s, %s, 'uu', [<%u>, <%u>])",
                                               kNotificationsInterface, kNotificationClosed, id, 2));
     if (forged) {
-      forge(bus_, kNotificationsPath, kNotificationsInterface, kActionInvoked,
-            g_variant_new("(us)", target, key));
+      forge(bus_, product_->uniqueName(), kNotificationsPath, kNotificationsInterface,
+            kActionInvoked, g_variant_new("(us)", target, key));
     } else {
       invoke(target, key);
     }
@@ -104,11 +105,9 @@ TEST_F(NotificationsTest, OnlyTheServersActionOnOneOfOurOpenNotesIsAResponse) {
 
 TEST_F(NotificationsTest, ANewServerKnowsNoneOfTheOldServersNotes) {
   center_.setDelegate(this);
-  ASSERT_EQ(post("body"), true);  // note 1
-  const GVariantPtr old =
-      bus_.call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                "GetNameOwner", g_variant_new("(s)", kNotificationsName), "(s)");
-  ASSERT_TRUE(old);
+  const platform::NameWatch server(product_->get(), kNotificationsName);
+  ASSERT_EQ(post("body"), true);  // note 1, once the watch knew the server
+  const std::string old = server.owner();
   // The old server gives up its name on note 2 and answers once another server has it.
   mock("AddMethod", g_variant_new("(sssss)", kNotificationsInterface, kNotify, "susssasa{sv}i", "u",
                                   "b, n = self.bus_name.get_bus(), self.bus_name.get_name()\n"
@@ -120,9 +119,7 @@ TEST_F(NotificationsTest, ANewServerKnowsNoneOfTheOldServersNotes) {
   server_ = bus_.startPeer({kPython, "-m", "dbusmock", "--system", "-t", "notification_daemon"},
                            kNotificationsName);
   // The old server's late answer came before its answer to this.
-  bus_.call(
-      g_variant_get_string(GVariantPtr(g_variant_get_child_value(old.get(), 0)).get(), nullptr),
-      "/", "org.freedesktop.DBus.Peer", "Ping", nullptr);
+  ASSERT_TRUE(bus_.call(old.c_str(), "/", "org.freedesktop.DBus.Peer", "Ping", nullptr));
   drain();
   invoke(1);
   invoke(2);

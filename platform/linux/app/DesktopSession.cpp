@@ -26,21 +26,17 @@ std::string sessionBusAddress() {
 std::unique_ptr<DesktopSession> DesktopSession::connect(MainLoop& mainLoop) {
   const std::string address = sessionBusAddress();
   if (address.empty()) return nullptr;
-  // A connection of the agent's own, not GLib's shared one: that one ends the process when
-  // the bus goes away, and the agent lives exactly as long as its input.
-  GObjectPtr<GDBusConnection> connection(g_dbus_connection_new_for_address_sync(
-      address.c_str(),
-      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-      nullptr, nullptr, nullptr));
-  if (!connection) return nullptr;
-  return std::make_unique<DesktopSession>(std::move(connection), mainLoop);
+  // A connection of the agent's own: a bus that goes away leaves it closed and the agent
+  // running, as long as its input.
+  auto bus = Bus::open(address);
+  if (!bus) return nullptr;
+  return std::make_unique<DesktopSession>(std::move(bus), mainLoop);
 }
 
-DesktopSession::DesktopSession(GObjectPtr<GDBusConnection> connection, MainLoop& mainLoop)
-    : connection_(std::move(connection)),
-      ui_(connection_.get(), mainLoop),
-      notifications_(connection_.get()),
-      hotKeys_(createDesktopHotKeys(connection_.get())) {}
+DesktopSession::DesktopSession(std::unique_ptr<Bus> bus, MainLoop& mainLoop)
+    : bus_(std::move(bus)),
+      ui_(bus_->get(), mainLoop),
+      notifications_(bus_->get()),
+      hotKeys_(createDesktopHotKeys(bus_->get())) {}
 
 }  // namespace nvx::platform

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <gio/gio.h>
-
 #include <memory>
 #include <string>
 
 #include "DesktopToolkit.h"
 #include "platform/HotKeys.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/dbus/Bus.h"
 #include "platform/linux/notifications/FreedesktopNotifications.h"
 
 namespace nvx::platform {
@@ -20,18 +18,17 @@ class DesktopSession {
   // otherwise. Timers run on `mainLoop`, which must outlive the session.
   static std::unique_ptr<DesktopSession> connect(MainLoop& mainLoop);
 
-  // The session on `connection` (taken over), for a caller that connected itself.
-  DesktopSession(GObjectPtr<GDBusConnection> connection, MainLoop& mainLoop);
+  // The session on `bus` (taken over), for a caller that connected itself.
+  DesktopSession(std::unique_ptr<Bus> bus, MainLoop& mainLoop);
   DesktopSession(const DesktopSession&) = delete;
   DesktopSession& operator=(const DesktopSession&) = delete;
 
-  GDBusConnection* connection() const { return connection_.get(); }
   DesktopToolkit& ui() { return ui_; }
   NotificationCenter& notifications() { return notifications_; }
   HotKeys& hotKeys() { return *hotKeys_; }
 
  private:
-  GObjectPtr<GDBusConnection> connection_;
+  std::unique_ptr<Bus> bus_;
   DesktopToolkit ui_;
   FreedesktopNotifications notifications_;
   std::unique_ptr<HotKeys> hotKeys_;

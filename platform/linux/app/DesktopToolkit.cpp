@@ -6,8 +6,8 @@
 
 namespace nvx::platform {
 
-DesktopToolkit::DesktopToolkit(GDBusConnection* connection, MainLoop& mainLoop)
-    : exporter_(connection, tree_), statusBar_(connection, tree_, exporter_), mainLoop_(mainLoop) {}
+DesktopToolkit::DesktopToolkit(sd_bus* bus, MainLoop& mainLoop)
+    : exporter_(bus, tree_), statusBar_(bus, tree_, exporter_), mainLoop_(mainLoop) {}
 
 std::unique_ptr<Menu> DesktopToolkit::createMenu() {
   return std::make_unique<DesktopMenu>(tree_);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <gio/gio.h>
+#include <systemd/sd-bus.h>
 
 #include <memory>
 #include <string_view>
@@ -20,8 +20,9 @@ namespace nvx::platform {
 // only has to be the same number everywhere. There is no share picker on Linux.
 class DesktopToolkit final : public Toolkit {
  public:
-  // Exports on `connection`; it and `mainLoop` must outlive the platform.
-  DesktopToolkit(GDBusConnection* connection, MainLoop& mainLoop);
+  // Exports the status item and its menu on `bus`; it and `mainLoop` must outlive the
+  // platform.
+  DesktopToolkit(sd_bus* bus, MainLoop& mainLoop);
   DesktopToolkit(const DesktopToolkit&) = delete;
   DesktopToolkit& operator=(const DesktopToolkit&) = delete;
 

@@ -13,6 +13,8 @@ inline constexpr char kBusPath[] = "/org/freedesktop/DBus";
 inline constexpr char kBusInterface[] = "org.freedesktop.DBus";
 inline constexpr char kRequestName[] = "RequestName";
 inline constexpr char kReleaseName[] = "ReleaseName";
+inline constexpr char kGetNameOwner[] = "GetNameOwner";
+inline constexpr char kNameOwnerChanged[] = "NameOwnerChanged";
 inline constexpr std::uint32_t kNameFlagDoNotQueue = 4;
 inline constexpr std::uint32_t kNameReplyPrimaryOwner = 1;
 inline constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties";
@@ -36,6 +38,9 @@ inline constexpr char kWatcherInterface[] = "org.kde.StatusNotifierWatcher";
 inline constexpr char kRegisterItem[] = "RegisterStatusNotifierItem";
 inline constexpr char kItemUnregistered[] = "StatusNotifierItemUnregistered";
 inline constexpr char kActivate[] = "Activate";
+inline constexpr char kSecondaryActivate[] = "SecondaryActivate";
+inline constexpr char kContextMenu[] = "ContextMenu";
+inline constexpr char kScroll[] = "Scroll";
 
 inline constexpr char kCategory[] = "Category";
 inline constexpr char kId[] = "Id";
@@ -58,6 +63,8 @@ inline constexpr char kLabelGuide[] = "XAyatanaLabelGuide";
 
 inline constexpr char kNewTitle[] = "NewTitle";
 inline constexpr char kNewIcon[] = "NewIcon";
+inline constexpr char kNewAttentionIcon[] = "NewAttentionIcon";
+inline constexpr char kNewOverlayIcon[] = "NewOverlayIcon";
 inline constexpr char kNewToolTip[] = "NewToolTip";
 inline constexpr char kNewStatus[] = "NewStatus";
 inline constexpr char kNewLabel[] = "XAyatanaNewLabel";

@@ -1,5 +1,7 @@
 #include "DesktopHotKeys.h"
 
+#include <glib.h>
+
 #include "PortalHotKeys.h"
 #include "X11HotKeys.h"
 #include "platform/linux/dbus/DesktopNames.h"
@@ -23,7 +25,7 @@ std::unique_ptr<HotKeys> openX11() {
 
 }  // namespace
 
-std::unique_ptr<HotKeys> createDesktopHotKeys(GDBusConnection* sessionBus) {
+std::unique_ptr<HotKeys> createDesktopHotKeys(sd_bus* sessionBus) {
   // On Wayland an X grab sees keys only while an X client has focus, so the portal comes first
   // there, and the grab only where the portal has no global shortcuts.
   const char* wayland = g_getenv(desktop::kEnvWaylandDisplay);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <gio/gio.h>
+#include <systemd/sd-bus.h>
 
 #include <memory>
 
@@ -14,6 +14,6 @@ namespace nvx::platform {
 // X display serves only when the portal has no global shortcuts. A portal missing from the bus
 // shows only later, as a key that never fires: asking first would block the start on a bus round
 // trip.
-std::unique_ptr<HotKeys> createDesktopHotKeys(GDBusConnection* sessionBus);
+std::unique_ptr<HotKeys> createDesktopHotKeys(sd_bus* sessionBus);
 
 }  // namespace nvx::platform

@@ -1,12 +1,15 @@
 #include "PortalHotKeys.h"
 
+#include <glib.h>
+
 #include <algorithm>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 
-#include "platform/linux/dbus/BusNameWatch.h"
+#include "platform/linux/dbus/Bus.h"
 #include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/SignalSubscription.h"
 
 namespace nvx::platform {
 namespace {
@@ -48,12 +51,49 @@ std::string nextToken() {
 
 // The object path the portal gives the request of `token` from `bus`: the caller's unique
 // name without its colon, dots as underscores.
-std::string requestPath(GDBusConnection* bus, const std::string& token) {
-  const gchar* unique = g_dbus_connection_get_unique_name(bus);
-  std::string sender = unique ? unique : "";
+std::string requestPath(sd_bus* bus, const std::string& token) {
+  const char* unique = nullptr;
+  std::string sender = sd_bus_get_unique_name(bus, &unique) >= 0 && unique ? unique : "";
   if (!sender.empty() && sender.front() == ':') sender.erase(0, 1);
   std::replace(sender.begin(), sender.end(), '.', '_');
   return kRequestPathPrefix + sender + "/" + token;
+}
+
+// The string or object path under `key` in the a{sv} that `message` reads next; null when
+// there is none.
+const char* lookupPath(sd_bus_message* message, const char* key) {
+  const char* found = nullptr;
+  if (sd_bus_message_enter_container(message, 'a', "{sv}") <= 0) return nullptr;
+  while (!found && sd_bus_message_enter_container(message, 'e', "sv") > 0) {
+    const char* name = nullptr;
+    const char* type = nullptr;
+    if (sd_bus_message_read(message, "s", &name) < 0 ||
+        sd_bus_message_peek_type(message, nullptr, &type) < 0) {
+      return nullptr;
+    }
+    if (std::strcmp(name, key) == 0 &&
+        (std::strcmp(type, "s") == 0 || std::strcmp(type, "o") == 0)) {
+      if (sd_bus_message_read(message, "v", type, &found) < 0) return nullptr;
+    } else if (sd_bus_message_skip(message, "v") < 0 ||
+               sd_bus_message_exit_container(message) < 0) {
+      return nullptr;
+    }
+  }
+  return found;
+}
+
+// Every Response of the portal's requests: the path is checked on arrival.
+std::string responseRule() {
+  const std::string_view requests(kRequestPathPrefix);
+  return std::string("type='signal',sender='") + kPortalName + "',interface='" + kRequestInterface +
+         "',member='" + kResponse + "',path_namespace='" +
+         std::string(requests.substr(0, requests.size() - 1)) + "'";
+}
+
+MessagePtr newCall(sd_bus* bus, const char* path, const char* interface, const char* method) {
+  sd_bus_message* call = nullptr;
+  sd_bus_message_new_method_call(bus, &call, kPortalName, path, interface, method);
+  return MessagePtr(call);
 }
 
 }  // namespace
@@ -63,8 +103,9 @@ std::string requestPath(GDBusConnection* bus, const std::string& token) {
 // 2. BindShortcuts with the preferred trigger; its Response needs nothing more from us.
 // 3. Each Activated for our session and shortcut is one press.
 // A portal that restarts knows no session of ours: the handshake starts again with the new one.
-// Each Response is awaited at the request path known before the call, so that a quick answer
-// is not missed, and at the path the call returns when an older portal picks another one.
+// Responses are matched before each call, so that a quick answer is not missed, at the request
+// path known from the token (once the bus has named us, which it has before any answer comes)
+// or at the path the call returns when an older portal picks another one.
 class PortalHotKeys::Session final : public HotKeyRegistration {
  public:
   Session(PortalHotKeys& owner, std::uint32_t keyCode, std::uint32_t modifiers, HotKeyId id,
@@ -75,33 +116,34 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
         id_(id),
         shortcutId_(std::move(shortcutId)),
         trigger_(std::move(trigger)),
-        portal_(owner.bus_.get(), kPortalName, [this] { portalChanged(); }) {
+        portal_(owner.bus_, kPortalName, [this] { portalChanged(); }) {
     start();
   }
 
   ~Session() override {
-    g_cancellable_cancel(cancel_.get());
     if (session_.empty()) return;
-    g_dbus_connection_call(owner_.bus_.get(), kPortalName, session_.c_str(), kSessionInterface,
-                           kClose, nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr,
-                           nullptr);
+    const MessagePtr close = newCall(owner_.bus_, session_.c_str(), kSessionInterface, kClose);
+    if (close && sd_bus_message_set_expect_reply(close.get(), 0) >= 0) {
+      sd_bus_send(owner_.bus_, close.get(), nullptr);
+    }
   }
 
  private:
   // Creates a session with fresh tokens; replies to earlier calls are ignored.
   void start() {
-    g_cancellable_cancel(cancel_.get());
-    cancel_.reset(g_cancellable_new());
+    call_.reset();
+    response_.reset();
     session_.clear();
     activated_.reset();
     portalOwner_ = portal_.owner();
-    GVariantBuilder options;
-    g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
+    const MessagePtr call =
+        newCall(owner_.bus_, kPortalPath, kGlobalShortcutsInterface, kCreateSession);
     const std::string token = nextToken();
-    g_variant_builder_add(&options, "{sv}", kHandleToken, g_variant_new_string(token.c_str()));
-    g_variant_builder_add(&options, "{sv}", kSessionHandleToken,
-                          g_variant_new_string(nextToken().c_str()));
-    request(kCreateSession, g_variant_new("(a{sv})", &options), token);
+    if (!call || sd_bus_message_append(call.get(), "a{sv}", 2, kHandleToken, "s", token.c_str(),
+                                       kSessionHandleToken, "s", nextToken().c_str()) < 0) {
+      return;
+    }
+    request(call.get(), token);
   }
 
   // Starts again when another portal took the name from the one we talked to; not while the
@@ -111,91 +153,87 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
     if (!now.empty() && !portalOwner_.empty() && now != portalOwner_ && !fallback_) start();
   }
 
-  void await(const std::string& path) {
-    awaited_ = path;
-    response_ = SignalSubscription(owner_.bus_.get(), kPortalName, kRequestInterface, kResponse,
-                                   path.c_str(), &Session::onResponse, this);
+  // Sends `call`, whose options carry `token`, and awaits its Response.
+  void request(sd_bus_message* call, const std::string& token) {
+    token_ = token;
+    returned_.clear();
+    if (!response_) {
+      sd_bus_slot* match = nullptr;
+      sd_bus_add_match_async(owner_.bus_, &match, responseRule().c_str(), &Session::onResponse,
+                             nullptr, this);
+      response_.reset(match);
+    }
+    sd_bus_slot* slot = nullptr;
+    sd_bus_call_async(owner_.bus_, &slot, call, &Session::onRequested, this, 0);
+    call_.reset(slot);
   }
 
-  // Calls `method`, whose options carry `token`, and awaits its Response.
-  void request(const char* method, GVariant* args, const std::string& token) {
-    await(requestPath(owner_.bus_.get(), token));
-    g_dbus_connection_call(owner_.bus_.get(), kPortalName, kPortalPath, kGlobalShortcutsInterface,
-                           method, args, G_VARIANT_TYPE("(o)"), G_DBUS_CALL_FLAGS_NONE, -1,
-                           cancel_.get(), &Session::onRequested, this);
-  }
-
-  static void onRequested(GObject* bus, GAsyncResult* result, gpointer data) {
-    GError* raw = nullptr;
-    const GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, &raw));
-    const GErrorPtr error(raw);
-    if (g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
+  static int onRequested(sd_bus_message* reply, void* data, sd_bus_error*) {
     auto* self = static_cast<Session*>(data);
-    if (!reply) {  // no portal, or one without global shortcuts
+    const char* path = nullptr;
+    if (sd_bus_message_is_method_error(reply, nullptr) ||
+        !sd_bus_message_has_signature(reply, "o") ||
+        sd_bus_message_read(reply, "o", &path) < 0) {  // no portal, or one without global shortcuts
       self->response_.reset();
       self->fallback_ = self->owner_.fallBack(self->keyCode_, self->modifiers_, self->id_);
-      return;
+      return 0;
     }
-    const gchar* path = nullptr;
-    g_variant_get(reply.get(), "(&o)", &path);
-    if (self->awaited_ != path) self->await(path);
+    self->returned_ = path;
+    return 0;
   }
 
-  static void onResponse(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
-                         const gchar*, GVariant* parameters, gpointer data) {
+  static int onResponse(sd_bus_message* signal, void* data, sd_bus_error*) {
     auto* self = static_cast<Session*>(data);
-    if (!self->portal_.isOwner(sender) ||
-        !g_variant_is_of_type(parameters, G_VARIANT_TYPE("(ua{sv})"))) {
-      return;
+    const char* sender = sd_bus_message_get_sender(signal);
+    const char* path = sd_bus_message_get_path(signal);
+    std::uint32_t response = 0;
+    if (!self->portal_.isOwner(sender) || !path ||
+        path != (self->returned_.empty() ? requestPath(self->owner_.bus_, self->token_)
+                                         : self->returned_) ||
+        !sd_bus_message_has_signature(signal, "ua{sv}") ||
+        sd_bus_message_read(signal, "u", &response) < 0) {
+      return 0;
     }
-    guint32 response = 0;
-    GVariant* rawResults = nullptr;
-    g_variant_get(parameters, "(u@a{sv})", &response, &rawResults);
-    const GVariantPtr results(rawResults);
     self->response_.reset();
-    if (response != kResponseSuccess || !self->session_.empty()) return;
+    if (response != kResponseSuccess || !self->session_.empty()) return 0;
     // Typed as a string by the portal for historical reasons; an object path is taken too.
-    const gchar* handle = nullptr;
-    if (!g_variant_lookup(results.get(), kSessionHandle, "&s", &handle) &&
-        !g_variant_lookup(results.get(), kSessionHandle, "&o", &handle)) {
-      return;
-    }
-    if (!g_variant_is_object_path(handle)) return;
+    const char* handle = lookupPath(signal, kSessionHandle);
+    if (!handle || !g_variant_is_object_path(handle)) return 0;
     self->session_ = handle;
     self->portalOwner_ = sender;
     self->bind();
+    return 0;
   }
 
   void bind() {
-    activated_ = SignalSubscription(owner_.bus_.get(), kPortalName, kGlobalShortcutsInterface,
-                                    kActivated, kPortalPath, &Session::onActivated, this);
-    GVariantBuilder shortcut;
-    g_variant_builder_init(&shortcut, G_VARIANT_TYPE_VARDICT);
-    g_variant_builder_add(&shortcut, "{sv}", kDescription,
-                          g_variant_new_string(kShortcutDescription));
-    g_variant_builder_add(&shortcut, "{sv}", kPreferredTrigger,
-                          g_variant_new_string(trigger_.c_str()));
-    GVariantBuilder options;
-    g_variant_builder_init(&options, G_VARIANT_TYPE_VARDICT);
+    sd_bus_slot* match = nullptr;
+    sd_bus_match_signal_async(owner_.bus_, &match, kPortalName, kPortalPath,
+                              kGlobalShortcutsInterface, kActivated, &Session::onActivated, nullptr,
+                              this);
+    activated_.reset(match);
+    const MessagePtr call =
+        newCall(owner_.bus_, kPortalPath, kGlobalShortcutsInterface, kBindShortcuts);
     const std::string token = nextToken();
-    g_variant_builder_add(&options, "{sv}", kHandleToken, g_variant_new_string(token.c_str()));
-    GVariant* shortcuts[] = {g_variant_new("(sa{sv})", shortcutId_.c_str(), &shortcut)};
-    GVariant* list = g_variant_new_array(G_VARIANT_TYPE("(sa{sv})"), shortcuts, 1);
-    request(kBindShortcuts,
-            g_variant_new("(o@a(sa{sv})sa{sv})", session_.c_str(), list, "", &options), token);
-  }
-
-  static void onActivated(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
-                          const gchar*, GVariant* parameters, gpointer data) {
-    auto* self = static_cast<Session*>(data);
-    if (!self->portal_.isOwner(sender) ||
-        !g_variant_is_of_type(parameters, G_VARIANT_TYPE("(osta{sv})"))) {
+    if (!call || sd_bus_message_append(
+                     call.get(), "oa(sa{sv})sa{sv}", session_.c_str(), 1, shortcutId_.c_str(), 2,
+                     kDescription, "s", kShortcutDescription, kPreferredTrigger, "s",
+                     trigger_.c_str(), "", 1, kHandleToken, "s", token.c_str()) < 0) {
       return;
     }
-    const gchar* session = nullptr;
-    const gchar* shortcut = nullptr;
-    g_variant_get(parameters, "(&o&sta{sv})", &session, &shortcut, nullptr, nullptr);
+    request(call.get(), token);
+  }
+
+  static int onActivated(sd_bus_message* signal, void* data, sd_bus_error*) {
+    auto* self = static_cast<Session*>(data);
+    const char* session = nullptr;
+    const char* shortcut = nullptr;
+    if (!self->portal_.isOwner(sd_bus_message_get_sender(signal)) ||
+        !sd_bus_message_has_signature(signal, "osta{sv}") ||
+        sd_bus_message_read(signal, "os", &session, &shortcut) < 0) {
+      return 0;
+    }
     if (self->session_ == session && self->shortcutId_ == shortcut) self->owner_.pressed();
+    return 0;
   }
 
   PortalHotKeys& owner_;
@@ -204,21 +242,23 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
   HotKeyId id_;
   std::string shortcutId_;
   std::string trigger_;
-  std::string session_;              // the session's object path, once created
-  std::string awaited_;              // the request path whose Response is awaited
-  std::string portalOwner_;          // the portal the handshake is with; empty while not known
-  BusNameWatch portal_;              // signals count only from its owner
-  GObjectPtr<GCancellable> cancel_;  // of the calls of the handshake under way
-  SignalSubscription response_;
-  SignalSubscription activated_;
+  std::string session_;      // the session's object path, once created
+  std::string token_;        // of the request whose Response is awaited
+  std::string returned_;     // the request path its call returned; empty before the reply
+  std::string portalOwner_;  // the portal the handshake is with; empty while not known
+  NameWatch portal_;         // signals count only from its owner
+  SlotPtr call_;             // the call of the handshake under way
+  SlotPtr response_;
+  SlotPtr activated_;
   std::unique_ptr<HotKeyRegistration> fallback_;  // the key held by the fallback instead
 };
 
-PortalHotKeys::PortalHotKeys(GDBusConnection* bus, Fallback fallback)
-    : bus_(G_DBUS_CONNECTION(g_object_ref(bus))), makeFallback_(std::move(fallback)) {}
+PortalHotKeys::PortalHotKeys(sd_bus* bus, Fallback fallback)
+    : bus_(sd_bus_ref(bus)), makeFallback_(std::move(fallback)) {}
 
-PortalHotKeys::~PortalHotKeys() = default;
-
+PortalHotKeys::~PortalHotKeys() {
+  sd_bus_unref(bus_);
+}
 void PortalHotKeys::installHandler(std::function<void()> handler) {
   handlers_.push_back(std::move(handler));
 }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <gio/gio.h>
+#include <systemd/sd-bus.h>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "platform/HotKeys.h"
-#include "platform/linux/dbus/GPtr.h"
 
 namespace nvx::platform {
 
@@ -21,7 +20,7 @@ class PortalHotKeys final : public HotKeys {
   using Fallback = std::function<std::unique_ptr<HotKeys>()>;
 
   // Talks to the portal on `bus` (the session bus, non-null, referenced).
-  explicit PortalHotKeys(GDBusConnection* bus, Fallback fallback = {});
+  explicit PortalHotKeys(sd_bus* bus, Fallback fallback = {});
   ~PortalHotKeys() override;
   PortalHotKeys(const PortalHotKeys&) = delete;
   PortalHotKeys& operator=(const PortalHotKeys&) = delete;
@@ -43,7 +42,7 @@ class PortalHotKeys final : public HotKeys {
   std::unique_ptr<HotKeyRegistration> fallBack(std::uint32_t keyCode, std::uint32_t modifiers,
                                                HotKeyId id);
 
-  GObjectPtr<GDBusConnection> bus_;
+  sd_bus* bus_;
   Fallback makeFallback_;
   std::unique_ptr<HotKeys> fallback_;
   std::vector<std::function<void()>> handlers_;

@@ -1,6 +1,6 @@
 #include "Xlib.h"
 
-#include <gmodule.h>
+#include <dlfcn.h>
 
 #include "platform/linux/dbus/DesktopNames.h"
 
@@ -8,19 +8,19 @@ namespace nvx::platform {
 namespace {
 
 template <class F>
-bool bind(GModule* module, const char* name, F& function) {
-  gpointer symbol = nullptr;
-  if (!g_module_symbol(module, name, &symbol) || !symbol) return false;
+bool bind(void* library, const char* name, F& function) {
+  void* symbol = dlsym(library, name);
+  if (!symbol) return false;
   function = reinterpret_cast<F>(symbol);
   return true;
 }
 
 bool load(Xlib& x) {
-  // Lazily bound, as the linker would have: only the functions called get resolved.
-  GModule* module = g_module_open(
-      desktop::kXlibLibrary, static_cast<GModuleFlags>(G_MODULE_BIND_LAZY | G_MODULE_BIND_LOCAL));
-  if (!module) return false;
-#define NVX_BIND(name) bind(module, #name, x.name)
+  // Lazily bound, as the linker would have: only the functions called get resolved. Displays
+  // and their handlers live in the library for the rest of the process: it is never unloaded.
+  void* library = dlopen(desktop::kXlibLibrary, RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
+  if (!library) return false;
+#define NVX_BIND(name) bind(library, #name, x.name)
   const bool all = NVX_BIND(XOpenDisplay) && NVX_BIND(XCloseDisplay) &&
                    NVX_BIND(XSetErrorHandler) && NVX_BIND(XSetIOErrorHandler) &&
                    NVX_BIND(XSetIOErrorExitHandler) && NVX_BIND(XSync) && NVX_BIND(XFlush) &&
@@ -30,13 +30,7 @@ bool load(Xlib& x) {
                    NVX_BIND(XkbQueryExtension) && NVX_BIND(XkbGetMap) && NVX_BIND(XkbGetNames) &&
                    NVX_BIND(XkbFreeKeyboard) && NVX_BIND(XkbSetDetectableAutoRepeat);
 #undef NVX_BIND
-  if (!all) {
-    g_module_close(module);
-    return false;
-  }
-  // Displays and their handlers live in the library for the rest of the process.
-  g_module_make_resident(module);
-  return true;
+  return all;
 }
 
 }  // namespace

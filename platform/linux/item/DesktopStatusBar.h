@@ -1,6 +1,6 @@
 #pragma once
 
-#include <gio/gio.h>
+#include <systemd/sd-bus.h>
 
 #include <memory>
 
@@ -12,12 +12,12 @@ class DesktopStatusItem;
 class MenuExporter;
 class MenuTree;
 
-// The tray of a desktop session: its items are StatusNotifierItems on `connection`.
+// The tray of a desktop session: its items are StatusNotifierItems on `bus`.
 class DesktopStatusBar final : public StatusBar {
  public:
-  // `connection`, `tree` and `exporter` must outlive the bar and its items.
-  DesktopStatusBar(GDBusConnection* connection, MenuTree& tree, MenuExporter& exporter)
-      : connection_(connection), tree_(tree), exporter_(exporter) {}
+  // `bus`, `tree` and `exporter` must outlive the bar and its items.
+  DesktopStatusBar(sd_bus* bus, MenuTree& tree, MenuExporter& exporter)
+      : bus_(bus), tree_(tree), exporter_(exporter) {}
   DesktopStatusBar(const DesktopStatusBar&) = delete;
   DesktopStatusBar& operator=(const DesktopStatusBar&) = delete;
 
@@ -29,7 +29,7 @@ class DesktopStatusBar final : public StatusBar {
   friend class DesktopStatusItem;
   void forget(DesktopStatusItem* item);
 
-  GDBusConnection* connection_;
+  sd_bus* bus_;
   MenuTree& tree_;
   MenuExporter& exporter_;
   DesktopStatusItem* exported_ = nullptr;

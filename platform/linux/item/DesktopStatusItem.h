@@ -1,7 +1,5 @@
 #pragma once
 
-#include <gio/gio.h>
-
 #include <memory>
 
 #include "DesktopStatusButton.h"
@@ -20,10 +18,9 @@ class MenuTree;
 // state but no host sees it.
 class DesktopStatusItem final : public StatusItem {
  public:
-  // An item of `bar`, exported on `connection` unless it is null; its menu becomes the root
-  // of `tree`, published by `exporter`. All of them must outlive it.
-  DesktopStatusItem(DesktopStatusBar& bar, GDBusConnection* connection, MenuTree& tree,
-                    MenuExporter& exporter);
+  // An item of `bar`, exported on `bus` unless it is null; its menu becomes the root of
+  // `tree`, published by `exporter`. All of them must outlive it.
+  DesktopStatusItem(DesktopStatusBar& bar, sd_bus* bus, MenuTree& tree, MenuExporter& exporter);
   ~DesktopStatusItem() override;
 
   StatusButton* button() const override { return button_.get(); }

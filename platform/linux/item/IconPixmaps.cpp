@@ -72,27 +72,37 @@ std::vector<std::uint32_t> scaledPixels(const PixelImage& image, int side, int* 
   return out;
 }
 
-GVariant* iconPixmaps(const PixelImage& image) {
-  GVariantBuilder builder;
-  g_variant_builder_init(&builder, G_VARIANT_TYPE("a(iiay)"));
+std::vector<IconPixmap> iconPixmaps(const PixelImage& image) {
+  std::vector<IconPixmap> out;
   if (image.pixelWidth() <= 0 || image.pixelHeight() <= 0 ||
       image.argb().size() != static_cast<std::size_t>(image.pixelWidth()) * image.pixelHeight()) {
-    return g_variant_builder_end(&builder);
+    return out;
   }
   for (int side : kIconPixmapSizes) {
-    int width = 0;
-    int height = 0;
-    const std::vector<std::uint32_t> pixels = scaledPixels(image, side, &width, &height);
-    std::vector<guint8> bytes;
-    bytes.reserve(pixels.size() * 4);
+    IconPixmap& pixmap = out.emplace_back();
+    const std::vector<std::uint32_t> pixels =
+        scaledPixels(image, side, &pixmap.width, &pixmap.height);
+    pixmap.bytes.reserve(pixels.size() * 4);
     for (std::uint32_t p : pixels) {
       for (int shift : {24, 16, 8, 0})
-        bytes.push_back(static_cast<guint8>(channel(p, shift)));
+        pixmap.bytes.push_back(static_cast<std::uint8_t>(channel(p, shift)));
     }
-    GVariant* data = g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, bytes.data(), bytes.size(), 1);
-    g_variant_builder_add(&builder, "(ii@ay)", width, height, data);
   }
-  return g_variant_builder_end(&builder);
+  return out;
+}
+
+int appendIconPixmaps(sd_bus_message* message, const std::vector<IconPixmap>& pixmaps) {
+  int result = sd_bus_message_open_container(message, 'a', "(iiay)");
+  for (const IconPixmap& pixmap : pixmaps) {
+    if (result < 0) return result;
+    result = sd_bus_message_open_container(message, 'r', "iiay");
+    if (result >= 0) result = sd_bus_message_append(message, "ii", pixmap.width, pixmap.height);
+    if (result >= 0) {
+      result = sd_bus_message_append_array(message, 'y', pixmap.bytes.data(), pixmap.bytes.size());
+    }
+    if (result >= 0) result = sd_bus_message_close_container(message);
+  }
+  return result < 0 ? result : sd_bus_message_close_container(message);
 }
 
 }  // namespace nvx::platform

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <glib.h>
+#include <systemd/sd-bus.h>
 
 #include <array>
 #include <cstdint>
@@ -18,8 +18,17 @@ inline constexpr std::array<int, 5> kIconPixmapSizes = {16, 22, 24, 32, 48};
 // Area averaging with premultiplied alpha, so that transparent edges do not darken.
 std::vector<std::uint32_t> scaledPixels(const PixelImage& image, int side, int* width, int* height);
 
-// The icon as an IconPixmap value, a(iiay) (floating): `image` at each of kIconPixmapSizes,
-// ARGB32 in network byte order.
-GVariant* iconPixmaps(const PixelImage& image);
+// One size of an icon as tray hosts read it: ARGB32 pixels in network byte order.
+struct IconPixmap {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
+// `image` at each of kIconPixmapSizes; none for an image without pixels.
+std::vector<IconPixmap> iconPixmaps(const PixelImage& image);
+
+// Appends `pixmaps` to `message` as an IconPixmap value, a(iiay).
+int appendIconPixmaps(sd_bus_message* message, const std::vector<IconPixmap>& pixmaps);
 
 }  // namespace nvx::platform

@@ -5,26 +5,13 @@
 #include <string_view>
 #include <utility>
 
-#include "IconPixmaps.h"
-#include "platform/linux/dbus/DbusInterfaces.h"
 #include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/TextVariant.h"
+#include "platform/linux/dbus/GPtr.h"
 
 namespace nvx::platform {
 namespace {
 
 namespace s = dbus::sni;
-
-// True when the bus made this connection the primary owner of `name`.
-bool requestName(GDBusConnection* connection, const std::string& name) {
-  const GVariantPtr reply(g_dbus_connection_call_sync(
-      connection, dbus::kBusName, dbus::kBusPath, dbus::kBusInterface, dbus::kRequestName,
-      g_variant_new("(su)", name.c_str(), dbus::kNameFlagDoNotQueue), G_VARIANT_TYPE("(u)"),
-      G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr));
-  guint32 result = 0;
-  if (reply) g_variant_get(reply.get(), "(u)", &result);
-  return result == dbus::kNameReplyPrimaryOwner;
-}
 
 bool same(const PixelImage* a, const PixelImage* b) {
   if (a == b) return true;
@@ -56,65 +43,93 @@ bool namesItemOf(std::string_view id, const std::string& name) {
 
 }  // namespace
 
-StatusNotifierItem::StatusNotifierItem(GDBusConnection* connection, int number)
-    : connection_(connection),
-      pixmaps_(g_variant_ref_sink(g_variant_new_array(G_VARIANT_TYPE("(iiay)"), nullptr, 0))) {
-  static constexpr GDBusInterfaceVTable kVtable = exportVtable(onMethodCall, onGetProperty);
+// Each method and property as hosts call and read it; sd-bus answers Introspect and the
+// Properties interface from this table, and refuses calls with the wrong arguments.
+#define NVX_ITEM_PROPERTY(name, type) \
+  SD_BUS_PROPERTY(name, type, StatusNotifierItem::onGetProperty, 0, 0)
+const sd_bus_vtable StatusNotifierItem::kVtable[] = {
+    SD_BUS_VTABLE_START(0),
+    NVX_ITEM_PROPERTY(s::kCategory, "s"),
+    NVX_ITEM_PROPERTY(s::kId, "s"),
+    NVX_ITEM_PROPERTY(s::kTitle, "s"),
+    NVX_ITEM_PROPERTY(s::kStatus, "s"),
+    NVX_ITEM_PROPERTY(s::kWindowId, "i"),
+    NVX_ITEM_PROPERTY(s::kIconName, "s"),
+    NVX_ITEM_PROPERTY(s::kIconPixmap, "a(iiay)"),
+    NVX_ITEM_PROPERTY(s::kIconThemePath, "s"),
+    NVX_ITEM_PROPERTY(s::kOverlayIconName, "s"),
+    NVX_ITEM_PROPERTY(s::kOverlayIconPixmap, "a(iiay)"),
+    NVX_ITEM_PROPERTY(s::kAttentionIconName, "s"),
+    NVX_ITEM_PROPERTY(s::kAttentionIconPixmap, "a(iiay)"),
+    NVX_ITEM_PROPERTY(s::kAttentionMovieName, "s"),
+    NVX_ITEM_PROPERTY(s::kToolTip, "(sa(iiay)ss)"),
+    NVX_ITEM_PROPERTY(s::kItemIsMenu, "b"),
+    NVX_ITEM_PROPERTY(s::kMenu, "o"),
+    NVX_ITEM_PROPERTY(s::kLabel, "s"),
+    NVX_ITEM_PROPERTY(s::kLabelGuide, "s"),
+    SD_BUS_METHOD(s::kActivate, "ii", "", StatusNotifierItem::onActivate, 0),
+    SD_BUS_METHOD(s::kSecondaryActivate, "ii", "", StatusNotifierItem::onIgnoredCall, 0),
+    SD_BUS_METHOD(s::kContextMenu, "ii", "", StatusNotifierItem::onIgnoredCall, 0),
+    SD_BUS_METHOD(s::kScroll, "is", "", StatusNotifierItem::onIgnoredCall, 0),
+    SD_BUS_SIGNAL(s::kNewTitle, "", 0),
+    SD_BUS_SIGNAL(s::kNewIcon, "", 0),
+    SD_BUS_SIGNAL(s::kNewAttentionIcon, "", 0),
+    SD_BUS_SIGNAL(s::kNewOverlayIcon, "", 0),
+    SD_BUS_SIGNAL(s::kNewToolTip, "", 0),
+    SD_BUS_SIGNAL(s::kNewStatus, "s", 0),
+    SD_BUS_SIGNAL(s::kNewLabel, "ss", 0),
+    SD_BUS_VTABLE_END,
+};
+#undef NVX_ITEM_PROPERTY
+
+StatusNotifierItem::StatusNotifierItem(sd_bus* bus, int number) : bus_(bus) {
   // 1. The object first, so that a host reacting to the registration finds it.
-  registration_ = g_dbus_connection_register_object(
-      connection_, s::kItemPath, statusNotifierItemInterface(), &kVtable, this, nullptr, nullptr);
+  sd_bus_slot* object = nullptr;
+  sd_bus_add_object_vtable(bus_, &object, s::kItemPath, s::kItemInterface, kVtable, this);
+  object_.reset(object);
   // 2. The name hosts expect; the unique name serves when another process holds it.
   const std::string name =
       s::kItemNamePrefix + std::to_string(getpid()) + "-" + std::to_string(number);
-  ownsName_ = requestName(connection_, name);
-  const char* unique = g_dbus_connection_get_unique_name(connection_);
+  ownsName_ = sd_bus_request_name(bus_, name.c_str(), 0) > 0;
+  const char* unique = nullptr;
+  if (!ownsName_ && sd_bus_get_unique_name(bus_, &unique) < 0) unique = nullptr;
   busName_ = ownsName_ ? name : std::string(unique ? unique : "");
   // 3. Registered on every appearance of a watcher, the first one included, and whenever the
   //    watcher drops it while it lives.
-  unregistered_ =
-      SignalSubscription(connection_, s::kWatcherName, s::kWatcherInterface, s::kItemUnregistered,
-                         s::kWatcherPath, onItemUnregistered, this);
-  watch_ =
-      g_bus_watch_name_on_connection(connection_, s::kWatcherName, G_BUS_NAME_WATCHER_FLAGS_NONE,
-                                     onWatcherAppeared, onWatcherVanished, this, nullptr);
+  sd_bus_slot* unregistered = nullptr;
+  sd_bus_match_signal_async(bus_, &unregistered, s::kWatcherName, s::kWatcherPath,
+                            s::kWatcherInterface, s::kItemUnregistered, onItemUnregistered, nullptr,
+                            this);
+  unregistered_.reset(unregistered);
+  watcher_.emplace(bus_, s::kWatcherName, [this] { onWatcherChange(); });
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
   if (idle_) g_source_remove(idle_);
-  g_bus_unwatch_name(watch_);
-  if (registration_) g_dbus_connection_unregister_object(connection_, registration_);
-  if (ownsName_) {
-    // No reply awaited: the name goes when the bus reads the message.
-    g_dbus_connection_call(connection_, dbus::kBusName, dbus::kBusPath, dbus::kBusInterface,
-                           dbus::kReleaseName, g_variant_new("(s)", busName_.c_str()), nullptr,
-                           G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr, nullptr);
-  }
+  object_.reset();
+  // No reply awaited: the name goes when the bus reads the message.
+  if (ownsName_) sd_bus_release_name_async(bus_, nullptr, busName_.c_str(), nullptr, nullptr);
 }
 
-void StatusNotifierItem::onWatcherAppeared(GDBusConnection*, const char*, const char* owner,
-                                           gpointer self) {
+void StatusNotifierItem::onWatcherChange() {
+  const std::string& owner = watcher_->owner();
+  if (owner.empty() || owner == watcherOwner_) return;
+  watcherOwner_ = owner;
+  registrations_ = 0;
+  registerItem();
+}
+
+int StatusNotifierItem::onItemUnregistered(sd_bus_message* signal, void* self, sd_bus_error*) {
   auto* item = static_cast<StatusNotifierItem*>(self);
-  item->watcher_ = owner;
-  item->registrations_ = 0;
-  item->registerItem();
-}
-
-void StatusNotifierItem::onWatcherVanished(GDBusConnection*, const char*, gpointer self) {
-  static_cast<StatusNotifierItem*>(self)->watcher_.clear();
-}
-
-void StatusNotifierItem::onItemUnregistered(GDBusConnection*, const char* sender, const char*,
-                                            const char*, const char*, GVariant* parameters,
-                                            gpointer self) {
-  auto* item = static_cast<StatusNotifierItem*>(self);
-  if (item->watcher_.empty() || item->watcher_ != sender) return;
-  if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(s)"))) return;
+  if (!item->watcher_->isOwner(sd_bus_message_get_sender(signal))) return 0;
   const char* id = nullptr;
-  g_variant_get(parameters, "(&s)", &id);
-  const char* unique = g_dbus_connection_get_unique_name(item->connection_);
+  if (sd_bus_message_read(signal, "s", &id) < 0) return 0;
+  const char* unique = nullptr;
+  if (sd_bus_get_unique_name(item->bus_, &unique) < 0) unique = nullptr;
   if (namesItemOf(id, item->busName_) || namesItemOf(id, unique ? unique : "")) {
     item->registerItem();
   }
+  return 0;
 }
 
 void StatusNotifierItem::registerItem() {
@@ -124,11 +139,16 @@ void StatusNotifierItem::registerItem() {
   // accepts, while a well-known name has the GNOME Shell's extension race its own watch of
   // the name and drop the item in a quarter to half of all launches. No reply awaited: a
   // watcher that refuses leaves the item unseen, as no watcher does.
-  g_dbus_connection_call(connection_, s::kWatcherName, s::kWatcherPath, s::kWatcherInterface,
-                         s::kRegisterItem, g_variant_new("(s)", s::kItemPath), nullptr,
-                         G_DBUS_CALL_FLAGS_NO_AUTO_START, -1, nullptr, nullptr, nullptr);
+  sd_bus_message* call = nullptr;
+  if (sd_bus_message_new_method_call(bus_, &call, s::kWatcherName, s::kWatcherPath,
+                                     s::kWatcherInterface, s::kRegisterItem) < 0) {
+    return;
+  }
+  const MessagePtr message(call);
+  sd_bus_message_set_auto_start(call, 0);
+  sd_bus_message_set_expect_reply(call, 0);
+  if (sd_bus_message_append(call, "s", s::kItemPath) >= 0) sd_bus_send(bus_, call, nullptr);
 }
-
 void StatusNotifierItem::setTitle(std::string_view title) {
   if (title == title_) return;
   title_ = title;
@@ -150,9 +170,7 @@ void StatusNotifierItem::setToolTip(std::string_view toolTip) {
 void StatusNotifierItem::setIcon(std::shared_ptr<const PixelImage> image) {
   if (same(image.get(), icon_.get())) return;
   icon_ = std::move(image);
-  GVariant* pixmaps =
-      icon_ ? iconPixmaps(*icon_) : g_variant_new_array(G_VARIANT_TYPE("(iiay)"), nullptr, 0);
-  pixmaps_.reset(g_variant_ref_sink(pixmaps));
+  pixmaps_ = icon_ ? iconPixmaps(*icon_) : std::vector<IconPixmap>();
   changed(kIcon);
 }
 
@@ -174,77 +192,74 @@ gboolean StatusNotifierItem::onIdle(gpointer self) {
   if (pending & kTitle) item->emit(s::kNewTitle);
   if (pending & kIcon) item->emit(s::kNewIcon);
   if (pending & kToolTip) item->emit(s::kNewToolTip);
-  if (pending & kLabel) {
-    item->emit(s::kNewLabel,
-               g_variant_new("(@s@s)", textVariant(item->label_), textVariant(item->label_)));
-  }
-  if (pending & kStatus) {
-    item->emit(s::kNewStatus, g_variant_new("(s)", item->attention_ ? s::kStatusNeedsAttention
-                                                                    : s::kStatusActive));
-  }
+  if (pending & kLabel) item->emit(s::kNewLabel);
+  if (pending & kStatus) item->emit(s::kNewStatus);
   return G_SOURCE_REMOVE;
 }
 
-void StatusNotifierItem::emit(const char* signal, GVariant* parameters) {
-  if (!registration_) {
-    const GVariantPtr dropped(parameters ? g_variant_ref_sink(parameters) : nullptr);
+void StatusNotifierItem::emit(const char* signal) {
+  sd_bus_message* message = nullptr;
+  if (!object_ ||
+      sd_bus_message_new_signal(bus_, &message, s::kItemPath, s::kItemInterface, signal) < 0) {
     return;
   }
-  g_dbus_connection_emit_signal(connection_, nullptr, s::kItemPath, s::kItemInterface, signal,
-                                parameters, nullptr);
+  const MessagePtr holder(message);
+  int result = 0;
+  if (std::string_view(signal) == s::kNewLabel) {
+    result = appendText(message, label_);
+    if (result >= 0) result = appendText(message, label_);
+  } else if (std::string_view(signal) == s::kNewStatus) {
+    result = sd_bus_message_append(message, "s",
+                                   attention_ ? s::kStatusNeedsAttention : s::kStatusActive);
+  }
+  // A closed connection refuses the signal; hosts are gone then and nothing is lost.
+  if (result >= 0) sd_bus_send(bus_, message, nullptr);
 }
 
-GVariant* StatusNotifierItem::property(std::string_view name) const {
-  if (name == s::kCategory) return g_variant_new_string(s::kCategoryApplicationStatus);
-  if (name == s::kId) return g_variant_new_string(s::kItemId);
-  if (name == s::kTitle) return textVariant(title_);
-  if (name == s::kStatus) {
-    return g_variant_new_string(attention_ ? s::kStatusNeedsAttention : s::kStatusActive);
-  }
-  if (name == s::kWindowId) return g_variant_new_int32(0);
-  if (name == s::kIconName) return textVariant(iconFile(icon_.get()).first);
-  if (name == s::kIconThemePath) return textVariant(iconFile(icon_.get()).second);
-  if (name == s::kIconPixmap) return g_variant_ref(pixmaps_.get());
-  if (name == s::kOverlayIconName || name == s::kAttentionIconName ||
-      name == s::kAttentionMovieName) {
-    return g_variant_new_string("");
-  }
+int StatusNotifierItem::appendProperty(sd_bus_message* reply, std::string_view name) const {
+  const auto text = [reply](std::string_view value) { return appendText(reply, value); };
+  if (name == s::kCategory) return text(s::kCategoryApplicationStatus);
+  if (name == s::kId) return text(s::kItemId);
+  if (name == s::kTitle) return text(title_);
+  if (name == s::kStatus) return text(attention_ ? s::kStatusNeedsAttention : s::kStatusActive);
+  if (name == s::kWindowId) return sd_bus_message_append(reply, "i", 0);
+  if (name == s::kIconName) return text(iconFile(icon_.get()).first);
+  if (name == s::kIconThemePath) return text(iconFile(icon_.get()).second);
+  if (name == s::kIconPixmap) return appendIconPixmaps(reply, pixmaps_);
   if (name == s::kOverlayIconPixmap || name == s::kAttentionIconPixmap) {
-    return g_variant_new_array(G_VARIANT_TYPE("(iiay)"), nullptr, 0);
+    return appendIconPixmaps(reply, {});
   }
   if (name == s::kToolTip) {
-    return g_variant_new("(s@a(iiay)@ss)", "",
-                         g_variant_new_array(G_VARIANT_TYPE("(iiay)"), nullptr, 0),
-                         textVariant(toolTip_), "");
+    int result = sd_bus_message_open_container(reply, 'r', "sa(iiay)ss");
+    if (result >= 0) result = text("");
+    if (result >= 0) result = appendIconPixmaps(reply, {});
+    if (result >= 0) result = text(toolTip_);
+    if (result >= 0) result = text("");
+    return result < 0 ? result : sd_bus_message_close_container(reply);
   }
-  if (name == s::kItemIsMenu) return g_variant_new_boolean(TRUE);
-  if (name == s::kMenu) return g_variant_new_object_path(dbus::menu::kPath);
-  if (name == s::kLabel || name == s::kLabelGuide) return textVariant(label_);
-  return nullptr;
+  if (name == s::kItemIsMenu) return sd_bus_message_append(reply, "b", 1);
+  if (name == s::kMenu) return sd_bus_message_append(reply, "o", dbus::menu::kPath);
+  if (name == s::kLabel || name == s::kLabelGuide) return text(label_);
+  // OverlayIconName, AttentionIconName, AttentionMovieName: none.
+  return text("");
 }
 
-GVariant* StatusNotifierItem::onGetProperty(GDBusConnection*, const char*, const char*, const char*,
-                                            const char* property, GError** error, gpointer self) {
-  GVariant* value = static_cast<StatusNotifierItem*>(self)->property(property);
-  if (!value)
-    g_set_error(error, G_DBUS_ERROR, G_DBUS_ERROR_INVALID_ARGS, "no property %s", property);
-  return value;
+int StatusNotifierItem::onGetProperty(sd_bus*, const char*, const char*, const char* property,
+                                      sd_bus_message* reply, void* self, sd_bus_error*) {
+  return static_cast<const StatusNotifierItem*>(self)->appendProperty(reply, property);
 }
 
-void StatusNotifierItem::onMethodCall(GDBusConnection*, const char*, const char*, const char*,
-                                      const char* method, GVariant*,
-                                      GDBusMethodInvocation* invocation, gpointer) {
+int StatusNotifierItem::onActivate(sd_bus_message* call, void*, sd_bus_error*) {
   // The item is only a menu (ItemIsMenu). Hosts that call Activate anyway take this error as
   // "no activation": Plasma (on a left click) then opens the menu itself, and the GNOME Shell
   // extension (on a double click) stops waiting for a second click before opening it. LXQt
   // ignores the answer: there the menu opens on a right click only.
-  if (std::string_view(method) == s::kActivate) {
-    g_dbus_method_invocation_return_dbus_error(invocation, dbus::kErrorUnknownMethod,
-                                               "the item is a menu");
-    return;
-  }
+  return sd_bus_reply_method_errorf(call, dbus::kErrorUnknownMethod, "the item is a menu");
+}
+
+int StatusNotifierItem::onIgnoredCall(sd_bus_message* call, void*, sd_bus_error*) {
   // SecondaryActivate, ContextMenu, Scroll: nothing to do.
-  g_dbus_method_invocation_return_value(invocation, nullptr);
+  return sd_bus_reply_method_return(call, "");
 }
 
 }  // namespace nvx::platform

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <gio/gio.h>
-
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "platform/linux/dbus/GPtr.h"
-#include "platform/linux/dbus/SignalSubscription.h"
+#include "IconPixmaps.h"
+#include "platform/linux/dbus/Bus.h"
 #include "platform/linux/images/PixelImage.h"
 
 namespace nvx::platform {
@@ -22,8 +22,8 @@ namespace nvx::platform {
 // of updates costs hosts one signal of each kind, not one per update. Main thread only.
 class StatusNotifierItem {
  public:
-  // Exports the item on `connection`, which must outlive it; `number` is the <n> of the name.
-  StatusNotifierItem(GDBusConnection* connection, int number);
+  // Exports the item on `bus`, which must outlive it; `number` is the <n> of the name.
+  StatusNotifierItem(sd_bus* bus, int number);
   ~StatusNotifierItem();  // unexports the item and gives up its name: hosts drop it
   StatusNotifierItem(const StatusNotifierItem&) = delete;
   StatusNotifierItem& operator=(const StatusNotifierItem&) = delete;
@@ -45,40 +45,36 @@ class StatusNotifierItem {
   void setNeedsAttention(bool attention);
 
  private:
-  static void onMethodCall(GDBusConnection*, const char* sender, const char* path,
-                           const char* interface, const char* method, GVariant* parameters,
-                           GDBusMethodInvocation* invocation, gpointer self);
-  static GVariant* onGetProperty(GDBusConnection*, const char* sender, const char* path,
-                                 const char* interface, const char* property, GError** error,
-                                 gpointer self);
-  static void onWatcherAppeared(GDBusConnection*, const char* name, const char* owner,
-                                gpointer self);
-  static void onWatcherVanished(GDBusConnection*, const char* name, gpointer self);
-  static void onItemUnregistered(GDBusConnection*, const char* sender, const char* path,
-                                 const char* interface, const char* signal, GVariant* parameters,
-                                 gpointer self);
+  static const sd_bus_vtable kVtable[];
+  static int onActivate(sd_bus_message* call, void* self, sd_bus_error* error);
+  static int onIgnoredCall(sd_bus_message* call, void* self, sd_bus_error* error);
+  static int onGetProperty(sd_bus* bus, const char* path, const char* interface,
+                           const char* property, sd_bus_message* reply, void* self,
+                           sd_bus_error* error);
+  static int onItemUnregistered(sd_bus_message* signal, void* self, sd_bus_error* error);
+  void onWatcherChange();
   void registerItem();
-  GVariant* property(std::string_view name) const;
+  int appendProperty(sd_bus_message* reply, std::string_view name) const;
 
   // The change signals, as bits of pending_.
   enum Change : unsigned { kTitle = 1, kIcon = 2, kToolTip = 4, kLabel = 8, kStatus = 16 };
   void changed(Change change);
   static gboolean onIdle(gpointer self);
-  void emit(const char* signal, GVariant* parameters = nullptr);
+  void emit(const char* signal);
 
-  GDBusConnection* connection_;
-  guint registration_ = 0;
-  guint watch_ = 0;
-  SignalSubscription unregistered_;
-  std::string watcher_;    // the watcher's unique name; empty while there is none
-  int registrations_ = 0;  // with the current watcher
+  sd_bus* bus_;
+  SlotPtr object_;
+  SlotPtr unregistered_;
+  std::optional<NameWatch> watcher_;
+  std::string watcherOwner_;  // the watcher registrations_ counts for
+  int registrations_ = 0;
   bool ownsName_ = false;
   std::string busName_;
   std::string title_;
   std::string label_;
   std::string toolTip_;
   std::shared_ptr<const PixelImage> icon_;
-  GVariantPtr pixmaps_;  // the icon at the hosts' sizes, made once per icon
+  std::vector<IconPixmap> pixmaps_;  // the icon at the hosts' sizes, made once per icon
   bool attention_ = false;
   unsigned pending_ = 0;  // Change bits not yet signalled
   guint idle_ = 0;        // the idle source that signals them

@@ -1,10 +1,10 @@
 #include "EntryProperties.h"
 
 #include <array>
+#include <cerrno>
 
+#include "platform/linux/dbus/Bus.h"
 #include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/GPtr.h"
-#include "platform/linux/dbus/TextVariant.h"
 #include "platform/linux/images/ThemeIconImage.h"
 
 namespace nvx::platform {
@@ -79,63 +79,79 @@ PropertyMask propertyBit(std::string_view name) {
   return 0;
 }
 
-PropertyMask propertyMask(GVariant* names) {
-  if (!g_variant_is_of_type(names, G_VARIANT_TYPE_STRING_ARRAY)) return 0;
-  const gsize count = g_variant_n_children(names);
-  if (count == 0) return kAllProperties;
-  PropertyMask mask = 0;
-  for (gsize i = 0; i < count && mask != kAllProperties; ++i) {
-    gsize length = 0;
-    const GVariantPtr name(g_variant_get_child_value(names, i));
-    const char* text = g_variant_get_string(name.get(), &length);
-    mask |= propertyBit(std::string_view(text, length));
+int readPropertyMask(sd_bus_message* message, PropertyMask& mask) {
+  int r = sd_bus_message_enter_container(message, SD_BUS_TYPE_ARRAY, "s");
+  if (r < 0) return r;
+  mask = 0;
+  bool any = false;
+  const char* name = nullptr;
+  while ((r = sd_bus_message_read_basic(message, SD_BUS_TYPE_STRING, &name)) > 0) {
+    any = true;
+    mask |= propertyBit(name);
   }
-  return mask;
+  if (r < 0) return r;
+  if (!any) mask = kAllProperties;
+  return sd_bus_message_exit_container(message);
 }
 
-GVariant* propertyValue(const EntryProperties& entry, PropertyMask bit) {
+namespace {
+
+int appendVariant(sd_bus_message* message, const char* text) {
+  return sd_bus_message_append(message, "v", "s", text);
+}
+
+int appendTextVariant(sd_bus_message* message, std::string_view text) {
+  int r = sd_bus_message_open_container(message, SD_BUS_TYPE_VARIANT, "s");
+  if (r >= 0) r = appendText(message, text);
+  return r < 0 ? r : sd_bus_message_close_container(message);
+}
+
+}  // namespace
+
+int appendPropertyValue(sd_bus_message* message, const EntryProperties& entry, PropertyMask bit) {
   switch (bit) {
     case kPropertyType:
-      return g_variant_new_string(entry.separator ? m::kTypeSeparator : "standard");
+      return appendVariant(message, entry.separator ? m::kTypeSeparator : "standard");
     case kPropertyLabel:
-      return textVariant(entry.label);
+      return appendTextVariant(message, entry.label);
     case kPropertyEnabled:
-      return g_variant_new_boolean(entry.enabled);
+      return sd_bus_message_append(message, "v", "b", static_cast<int>(entry.enabled));
     case kPropertyIconName:
-      return textVariant(entry.iconName);
+      return appendTextVariant(message, entry.iconName);
     case kPropertyToggleType:
-      return g_variant_new_string(entry.state == ControlState::Off ? "" : m::kToggleCheckmark);
+      return appendVariant(message, entry.state == ControlState::Off ? "" : m::kToggleCheckmark);
     case kPropertyToggleState:
-      return g_variant_new_int32(entry.state == ControlState::On ? kToggleOn : -1);
+      return sd_bus_message_append(message, "v", "i",
+                                   entry.state == ControlState::On ? kToggleOn : -1);
     case kPropertyChildrenDisplay:
-      return g_variant_new_string(entry.submenu ? m::kChildrenSubmenu : "");
+      return appendVariant(message, entry.submenu ? m::kChildrenSubmenu : "");
     default:
-      return nullptr;
+      return -EINVAL;
   }
 }
 
-GVariant* propertiesVariant(const EntryProperties& entry, PropertyMask mask) {
-  // Made from its children, not through a builder and format strings: this runs for every
-  // entry of a layout and every changed one.
-  std::array<GVariant*, kNames.size()> properties;
-  std::size_t count = 0;
+int appendProperties(sd_bus_message* message, const EntryProperties& entry, PropertyMask mask) {
+  // Written straight into the message: this runs for every entry of a layout and every
+  // changed one.
+  int r = sd_bus_message_open_container(message, SD_BUS_TYPE_ARRAY, "{sv}");
   const PropertyMask shown = presentProperties(entry) & mask;
-  for (std::size_t i = 0; i < kNames.size(); ++i) {
+  for (std::size_t i = 0; i < kNames.size() && r >= 0; ++i) {
     const PropertyMask bit = 1u << i;
     if (!(shown & bit)) continue;
-    properties[count++] = g_variant_new_dict_entry(
-        g_variant_new_string(kNames[i]), g_variant_new_variant(propertyValue(entry, bit)));
+    r = sd_bus_message_open_container(message, SD_BUS_TYPE_DICT_ENTRY, "sv");
+    if (r >= 0) r = sd_bus_message_append_basic(message, SD_BUS_TYPE_STRING, kNames[i]);
+    if (r >= 0) r = appendPropertyValue(message, entry, bit);
+    if (r >= 0) r = sd_bus_message_close_container(message);
   }
-  return g_variant_new_array(variantType("{sv}"), properties.data(), count);
+  return r < 0 ? r : sd_bus_message_close_container(message);
 }
 
-GVariant* propertyNames(PropertyMask mask) {
-  std::array<const char*, kNames.size()> names;
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < kNames.size(); ++i) {
-    if (mask & (1u << i)) names[count++] = kNames[i];
+int appendPropertyNames(sd_bus_message* message, PropertyMask mask) {
+  int r = sd_bus_message_open_container(message, SD_BUS_TYPE_ARRAY, "s");
+  for (std::size_t i = 0; i < kNames.size() && r >= 0; ++i) {
+    if (mask & (1u << i)) r = sd_bus_message_append_basic(message, SD_BUS_TYPE_STRING, kNames[i]);
   }
-  return g_variant_new_strv(names.data(), static_cast<gssize>(count));
+  return r < 0 ? r : sd_bus_message_close_container(message);
 }
 
 void assignMenuLabel(std::string& label, std::string_view text) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <glib.h>
+#include <systemd/sd-bus.h>
 
 #include <string>
 #include <string_view>
@@ -55,18 +55,19 @@ PropertyChange propertyChange(const EntryProperties& before, const EntryProperti
 // The bit of one property name; 0 for a name this backend does not publish.
 PropertyMask propertyBit(std::string_view name);
 
-// The bits of the known names in `names` (type "as"); no names at all means every property.
-// Unknown names are skipped, and a long list costs no memory.
-PropertyMask propertyMask(GVariant* names);
+// Reads a list of property names (type "as") from `message` into the bits of the known ones;
+// no names at all means every property. Unknown names are skipped, and a long list costs no
+// memory. Returns sd-bus's result, negative when the message holds no such list.
+int readPropertyMask(sd_bus_message* message, PropertyMask& mask);
 
-// The present properties of `entry` that are in `mask`, as an a{sv} (floating).
-GVariant* propertiesVariant(const EntryProperties& entry, PropertyMask mask);
+// Appends the present properties of `entry` that are in `mask` to `message`, as an a{sv}.
+int appendProperties(sd_bus_message* message, const EntryProperties& entry, PropertyMask mask);
 
-// The value of one property (`bit` a single known bit), its default included (floating).
-GVariant* propertyValue(const EntryProperties& entry, PropertyMask bit);
+// Appends the value of one property (`bit` a single known bit), its default included, as a v.
+int appendPropertyValue(sd_bus_message* message, const EntryProperties& entry, PropertyMask bit);
 
-// The names of the properties in `mask`, as an as (floating).
-GVariant* propertyNames(PropertyMask mask);
+// Appends the names of the properties in `mask`, as an as.
+int appendPropertyNames(sd_bus_message* message, PropertyMask mask);
 
 // Makes `label` the dbusmenu label of `text`: every "_" doubled, so that hosts show it instead
 // of taking it for a mnemonic marker.

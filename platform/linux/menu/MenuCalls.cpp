@@ -1,12 +1,13 @@
 #include "MenuCalls.h"
 
 #include <algorithm>
+#include <cinttypes>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "DesktopMenu.h"
 #include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/TextVariant.h"
 
 namespace nvx::platform {
 namespace {
@@ -21,26 +22,24 @@ struct Node {
   const DesktopMenu* children;
 };
 
+// One call being answered.
+struct Call {
+  const MenuTree& tree;
+  std::uint32_t revision;
+  sd_bus_message* in;
+  sd_bus_message* out;
+  sd_bus_error* error;
+  std::int32_t click = 0;
+};
+
 const EntryProperties& root() {
   static const EntryProperties properties = rootProperties();
   return properties;
 }
 
-MenuReply error(std::string message, const char* name = dbus::kErrorInvalidArgs) {
-  MenuReply out;
-  out.error = name;
-  out.message = std::move(message);
-  return out;
-}
-
-MenuReply reply(GVariant* parameters) {
-  MenuReply out;
-  out.parameters.reset(g_variant_ref_sink(parameters));
-  return out;
-}
-
-MenuReply unknownId(std::int32_t id) {
-  return error("no menu entry with id " + std::to_string(id));
+int unknownId(const Call& call, std::int32_t id) {
+  return sd_bus_error_setf(call.error, SD_BUS_ERROR_INVALID_ARGS, "no menu entry with id %" PRId32,
+                           id);
 }
 
 // The entry `id` when a click would choose it: shown, taking clicks itself and below no
@@ -61,156 +60,170 @@ std::optional<Node> shownNode(const MenuTree& tree, std::int32_t id) {
   return Node{id, entry->properties(), entry->desktopSubmenu()};
 }
 
-// (ia{sv}av) for `node` and, while `depth` (-1: all) and `levels` allow, the entries below.
-// Made from its children, not through builders and format strings; one list per menu.
-GVariant* layout(const Node& node, int depth, int levels, PropertyMask mask) {
-  std::vector<GVariant*> children;
+// Appends (ia{sv}av) for `node` and, while `depth` (-1: all) and `levels` allow, the entries
+// below.
+int appendLayout(sd_bus_message* out, const Node& node, int depth, int levels, PropertyMask mask) {
+  int r = sd_bus_message_open_container(out, SD_BUS_TYPE_STRUCT, "ia{sv}av");
+  if (r >= 0) r = sd_bus_message_append_basic(out, SD_BUS_TYPE_INT32, &node.id);
+  if (r >= 0) r = appendProperties(out, node.properties, mask);
+  if (r >= 0) r = sd_bus_message_open_container(out, SD_BUS_TYPE_ARRAY, "v");
   if (node.children && depth != 0 && levels > 1) {
-    children.reserve(node.children->itemCount());
-    for (std::size_t i = 0; i < node.children->itemCount(); ++i) {
+    for (std::size_t i = 0; i < node.children->itemCount() && r >= 0; ++i) {
       const DesktopMenuItem& entry = node.children->entry(i);
       const Node child{entry.id(), entry.properties(), entry.desktopSubmenu()};
-      children.push_back(
-          g_variant_new_variant(layout(child, depth < 0 ? depth : depth - 1, levels - 1, mask)));
+      r = sd_bus_message_open_container(out, SD_BUS_TYPE_VARIANT, "(ia{sv}av)");
+      if (r >= 0) r = appendLayout(out, child, depth < 0 ? depth : depth - 1, levels - 1, mask);
+      if (r >= 0) r = sd_bus_message_close_container(out);
     }
   }
-  GVariant* fields[] = {g_variant_new_int32(node.id), propertiesVariant(node.properties, mask),
-                        g_variant_new_array(variantType("v"), children.data(), children.size())};
-  return g_variant_new_tuple(fields, 3);
+  if (r >= 0) r = sd_bus_message_close_container(out);
+  return r < 0 ? r : sd_bus_message_close_container(out);
 }
 
-MenuReply getLayout(const MenuTree& tree, std::uint32_t revision, GVariant* parameters) {
+int getLayout(Call& call) {
   std::int32_t parent = 0;
   std::int32_t depth = 0;
-  GVariant* names = nullptr;
-  g_variant_get(parameters, "(ii@as)", &parent, &depth, &names);
-  const GVariantPtr namesHolder(names);
-  if (depth < -1) return error("recursion depth below -1");
-  const auto node = shownNode(tree, parent);
-  if (!node) return unknownId(parent);
-  GVariant* fields[] = {g_variant_new_uint32(revision),
-                        layout(*node, depth, kMaxLayoutLevels, propertyMask(names))};
-  return reply(g_variant_new_tuple(fields, 2));
-}
-
-// The ids of an "ai", each once, in ascending order.
-std::vector<std::int32_t> distinctIds(GVariant* ids) {
-  gsize count = 0;
-  const auto* data = static_cast<const std::int32_t*>(
-      g_variant_get_fixed_array(ids, &count, sizeof(std::int32_t)));
-  std::vector<std::int32_t> out(data, data + count);
-  std::sort(out.begin(), out.end());
-  out.erase(std::unique(out.begin(), out.end()), out.end());
-  return out;
-}
-
-MenuReply getGroupProperties(const MenuTree& tree, GVariant* parameters) {
-  const GVariantPtr ids(g_variant_get_child_value(parameters, 0));
-  const GVariantPtr names(g_variant_get_child_value(parameters, 1));
-  const PropertyMask mask = propertyMask(names.get());
-  std::vector<GVariant*> entries;
-  // Unknown ids are left out, as the protocol's reference server does.
-  for (std::int32_t id : distinctIds(ids.get())) {
-    if (const auto node = shownNode(tree, id)) {
-      GVariant* fields[] = {g_variant_new_int32(id), propertiesVariant(node->properties, mask)};
-      entries.push_back(g_variant_new_tuple(fields, 2));
-    }
+  PropertyMask mask = 0;
+  int r = sd_bus_message_read(call.in, "ii", &parent, &depth);
+  if (r >= 0) r = readPropertyMask(call.in, mask);
+  if (r < 0) return r;
+  if (depth < -1) {
+    return sd_bus_error_set(call.error, SD_BUS_ERROR_INVALID_ARGS, "recursion depth below -1");
   }
-  GVariant* list = g_variant_new_array(variantType("(ia{sv})"), entries.data(), entries.size());
-  return reply(g_variant_new_tuple(&list, 1));
+  const auto node = shownNode(call.tree, parent);
+  if (!node) return unknownId(call, parent);
+  r = sd_bus_message_append_basic(call.out, SD_BUS_TYPE_UINT32, &call.revision);
+  return r < 0 ? r : appendLayout(call.out, *node, depth, kMaxLayoutLevels, mask);
 }
 
-MenuReply getProperty(const MenuTree& tree, GVariant* parameters) {
+// Reads an "ai" into its ids, each once, in ascending order.
+int readDistinctIds(sd_bus_message* in, std::vector<std::int32_t>& ids) {
+  const void* data = nullptr;
+  std::size_t size = 0;
+  const int r = sd_bus_message_read_array(in, SD_BUS_TYPE_INT32, &data, &size);
+  if (r < 0) return r;
+  const auto* first = static_cast<const std::int32_t*>(data);
+  ids.assign(first, first + size / sizeof(std::int32_t));
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return r;
+}
+
+int getGroupProperties(Call& call) {
+  std::vector<std::int32_t> ids;
+  PropertyMask mask = 0;
+  int r = readDistinctIds(call.in, ids);
+  if (r >= 0) r = readPropertyMask(call.in, mask);
+  if (r >= 0) r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_ARRAY, "(ia{sv})");
+  // Unknown ids are left out, as the protocol's reference server does.
+  for (std::int32_t id : ids) {
+    const auto node = shownNode(call.tree, id);
+    if (!node || r < 0) continue;
+    r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_STRUCT, "ia{sv}");
+    if (r >= 0) r = sd_bus_message_append_basic(call.out, SD_BUS_TYPE_INT32, &id);
+    if (r >= 0) r = appendProperties(call.out, node->properties, mask);
+    if (r >= 0) r = sd_bus_message_close_container(call.out);
+  }
+  return r < 0 ? r : sd_bus_message_close_container(call.out);
+}
+
+int getProperty(Call& call) {
   std::int32_t id = 0;
   const char* name = nullptr;
-  g_variant_get(parameters, "(i&s)", &id, &name);
-  const auto node = shownNode(tree, id);
-  if (!node) return unknownId(id);
+  const int r = sd_bus_message_read(call.in, "is", &id, &name);
+  if (r < 0) return r;
+  const auto node = shownNode(call.tree, id);
+  if (!node) return unknownId(call, id);
   const PropertyMask bit = propertyBit(name);
-  if (bit == 0) return error("no menu entry property " + std::string(name));
-  return reply(g_variant_new("(v)", propertyValue(node->properties, bit)));
+  if (bit == 0) {
+    return sd_bus_error_setf(call.error, SD_BUS_ERROR_INVALID_ARGS, "no menu entry property %s",
+                             name);
+  }
+  return appendPropertyValue(call.out, node->properties, bit);
 }
 
-MenuReply event(const MenuTree& tree, GVariant* parameters) {
+int event(Call& call) {
   std::int32_t id = 0;
   const char* eventId = nullptr;
-  g_variant_get(parameters, "(i&svu)", &id, &eventId, nullptr, nullptr);
-  if (!shownNode(tree, id)) return unknownId(id);
-  MenuReply out = reply(g_variant_new("()"));
-  if (std::string_view(eventId) == m::kEventClicked) out.click = id;
-  return out;
+  const int r = sd_bus_message_read(call.in, "is", &id, &eventId);
+  if (r < 0) return r;
+  if (!shownNode(call.tree, id)) return unknownId(call, id);
+  if (std::string_view(eventId) == m::kEventClicked) call.click = id;
+  return 0;
 }
 
-MenuReply eventGroup(const MenuTree& tree, GVariant* parameters) {
-  const GVariantPtr events(g_variant_get_child_value(parameters, 0));
-  GVariantBuilder errors;
-  g_variant_builder_init(&errors, G_VARIANT_TYPE("ai"));
-  std::int32_t click = 0;
-  const gsize count = g_variant_n_children(events.get());
-  for (gsize i = 0; i < count; ++i) {
+int eventGroup(Call& call) {
+  int r = sd_bus_message_enter_container(call.in, SD_BUS_TYPE_ARRAY, "(isvu)");
+  if (r >= 0) r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_ARRAY, "i");
+  while (r >= 0 && (r = sd_bus_message_enter_container(call.in, SD_BUS_TYPE_STRUCT, "isvu")) > 0) {
     std::int32_t id = 0;
     const char* eventId = nullptr;
-    g_variant_get_child(events.get(), i, "(i&svu)", &id, &eventId, nullptr, nullptr);
-    if (!shownNode(tree, id)) {
-      g_variant_builder_add(&errors, "i", id);
-    } else if (click == 0 && std::string_view(eventId) == m::kEventClicked && clickable(tree, id)) {
+    r = sd_bus_message_read(call.in, "is", &id, &eventId);
+    if (r >= 0) r = sd_bus_message_skip(call.in, "vu");
+    if (r >= 0) r = sd_bus_message_exit_container(call.in);
+    if (r < 0) break;
+    if (!shownNode(call.tree, id)) {
+      r = sd_bus_message_append_basic(call.out, SD_BUS_TYPE_INT32, &id);
+    } else if (call.click == 0 && std::string_view(eventId) == m::kEventClicked &&
+               clickable(call.tree, id)) {
       // A person clicks one entry at a time: one message never chooses more than one, the
       // first that takes the click.
-      click = id;
+      call.click = id;
     }
   }
-  MenuReply out = reply(g_variant_new("(ai)", &errors));
-  out.click = click;
-  return out;
+  if (r >= 0) r = sd_bus_message_exit_container(call.in);
+  return r < 0 ? r : sd_bus_message_close_container(call.out);
 }
 
-MenuReply aboutToShow(const MenuTree& tree, GVariant* parameters) {
+int aboutToShow(Call& call) {
   std::int32_t id = 0;
-  g_variant_get(parameters, "(i)", &id);
-  if (!shownNode(tree, id)) return unknownId(id);
+  const int r = sd_bus_message_read_basic(call.in, SD_BUS_TYPE_INT32, &id);
+  if (r < 0) return r;
+  if (!shownNode(call.tree, id)) return unknownId(call, id);
   // The menu is always up to date: changes are published as they happen.
-  return reply(g_variant_new("(b)", FALSE));
+  return sd_bus_message_append(call.out, "b", 0);
 }
 
-MenuReply aboutToShowGroup(const MenuTree& tree, GVariant* parameters) {
-  const GVariantPtr ids(g_variant_get_child_value(parameters, 0));
-  GVariantBuilder errors;
-  g_variant_builder_init(&errors, G_VARIANT_TYPE("ai"));
-  for (std::int32_t id : distinctIds(ids.get())) {
-    if (!shownNode(tree, id)) g_variant_builder_add(&errors, "i", id);
+int aboutToShowGroup(Call& call) {
+  std::vector<std::int32_t> ids;
+  int r = readDistinctIds(call.in, ids);
+  if (r >= 0) r = sd_bus_message_append_array(call.out, SD_BUS_TYPE_INT32, nullptr, 0);
+  if (r >= 0) r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_ARRAY, "i");
+  for (std::int32_t id : ids) {
+    if (r >= 0 && !shownNode(call.tree, id)) {
+      r = sd_bus_message_append_basic(call.out, SD_BUS_TYPE_INT32, &id);
+    }
   }
-  return reply(
-      g_variant_new("(@aiai)", g_variant_new_array(G_VARIANT_TYPE_INT32, nullptr, 0), &errors));
+  return r < 0 ? r : sd_bus_message_close_container(call.out);
 }
 
 }  // namespace
 
-MenuReply answerMenuCall(const MenuTree& tree, std::uint32_t revision, std::string_view method,
-                         GVariant* parameters) {
+int answerMenuCall(const MenuTree& tree, std::uint32_t revision, sd_bus_message* call,
+                   sd_bus_message* reply, sd_bus_error* error, std::int32_t& click) {
   struct Method {
     const char* name;
-    const char* type;
-    MenuReply (*answer)(const MenuTree&, GVariant*);
+    int (*answer)(Call&);
   };
   static constexpr Method kMethods[] = {
-      {m::kGetGroupProperties, "(aias)", getGroupProperties},
-      {m::kGetProperty, "(is)", getProperty},
-      {m::kEvent, "(isvu)", event},
-      {m::kEventGroup, "(a(isvu))", eventGroup},
-      {m::kAboutToShow, "(i)", aboutToShow},
-      {m::kAboutToShowGroup, "(ai)", aboutToShowGroup},
+      {m::kGetLayout, getLayout},
+      {m::kGetGroupProperties, getGroupProperties},
+      {m::kGetProperty, getProperty},
+      {m::kEvent, event},
+      {m::kEventGroup, eventGroup},
+      {m::kAboutToShow, aboutToShow},
+      {m::kAboutToShowGroup, aboutToShowGroup},
   };
-  if (!parameters) return error("no arguments");
-  if (method == m::kGetLayout) {
-    if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(iias)"))) return error("wrong type");
-    return getLayout(tree, revision, parameters);
-  }
+  click = 0;
+  const char* member = sd_bus_message_get_member(call);
   for (const Method& known : kMethods) {
-    if (method != known.name) continue;
-    if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE(known.type))) return error("wrong type");
-    return known.answer(tree, parameters);
+    if (!member || std::string_view(member) != known.name) continue;
+    Call answering{tree, revision, call, reply, error};
+    const int r = known.answer(answering);
+    if (r >= 0) click = answering.click;
+    return r;
   }
-  return error("no such method", dbus::kErrorUnknownMethod);
+  return sd_bus_error_set(error, SD_BUS_ERROR_UNKNOWN_METHOD, "no such method");
 }
 
 bool clickEntry(MenuTree& tree, std::int32_t id) {

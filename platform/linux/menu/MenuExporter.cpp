@@ -1,14 +1,10 @@
 #include "MenuExporter.h"
 
-#include <string_view>
 #include <utility>
 
 #include "DesktopMenuItem.h"
 #include "MenuCalls.h"
-#include "platform/linux/dbus/DbusInterfaces.h"
 #include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/GPtr.h"
-#include "platform/linux/dbus/TextVariant.h"
 
 namespace nvx::platform {
 namespace {
@@ -17,20 +13,46 @@ namespace m = dbus::menu;
 
 }  // namespace
 
-MenuExporter::MenuExporter(GDBusConnection* connection, MenuTree& tree)
-    : connection_(connection), tree_(tree) {
-  static constexpr GDBusInterfaceVTable kVtable = exportVtable(onMethodCall, onGetProperty);
-  // A connection that cannot take the object (already exported there) leaves the menu
-  // unexported; the agent runs on.
-  registration_ = g_dbus_connection_register_object(connection_, m::kPath, dbusMenuInterface(),
-                                                    &kVtable, this, nullptr, nullptr);
+MenuExporter::MenuExporter(sd_bus* bus, MenuTree& tree) : bus_(bus), tree_(tree) {
+  static const sd_bus_vtable kVtable[] = {
+      SD_BUS_VTABLE_START(0),
+      SD_BUS_PROPERTY(m::kVersion, "u", onGetProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_PROPERTY(m::kTextDirection, "s", onGetProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_PROPERTY(m::kStatus, "s", onGetProperty, 0, SD_BUS_VTABLE_PROPERTY_EMITS_CHANGE),
+      SD_BUS_PROPERTY(m::kIconThemePath, "as", onGetProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
+      SD_BUS_METHOD_WITH_ARGS(m::kGetLayout,
+                              SD_BUS_ARGS("i", parentId, "i", recursionDepth, "as", propertyNames),
+                              SD_BUS_RESULT("u", revision, "(ia{sv}av)", layout), onCall, 0),
+      SD_BUS_METHOD_WITH_ARGS(m::kGetGroupProperties, SD_BUS_ARGS("ai", ids, "as", propertyNames),
+                              SD_BUS_RESULT("a(ia{sv})", properties), onCall, 0),
+      SD_BUS_METHOD_WITH_ARGS(m::kGetProperty, SD_BUS_ARGS("i", id, "s", name),
+                              SD_BUS_RESULT("v", value), onCall, 0),
+      SD_BUS_METHOD_WITH_ARGS(m::kEvent,
+                              SD_BUS_ARGS("i", id, "s", eventId, "v", data, "u", timestamp),
+                              SD_BUS_NO_RESULT, onCall, 0),
+      SD_BUS_METHOD_WITH_ARGS(m::kEventGroup, SD_BUS_ARGS("a(isvu)", events),
+                              SD_BUS_RESULT("ai", idErrors), onCall, 0),
+      SD_BUS_METHOD_WITH_ARGS(m::kAboutToShow, SD_BUS_ARGS("i", id), SD_BUS_RESULT("b", needUpdate),
+                              onCall, 0),
+      SD_BUS_METHOD_WITH_ARGS(m::kAboutToShowGroup, SD_BUS_ARGS("ai", ids),
+                              SD_BUS_RESULT("ai", updatesNeeded, "ai", idErrors), onCall, 0),
+      SD_BUS_SIGNAL_WITH_ARGS(m::kItemsPropertiesUpdated,
+                              SD_BUS_ARGS("a(ia{sv})", updatedProps, "a(ias)", removedProps), 0),
+      SD_BUS_SIGNAL_WITH_ARGS(m::kLayoutUpdated, SD_BUS_ARGS("u", revision, "i", parent), 0),
+      SD_BUS_SIGNAL_WITH_ARGS(m::kItemActivationRequested, SD_BUS_ARGS("i", id, "u", timestamp), 0),
+      SD_BUS_VTABLE_END};
+  // A bus that cannot take the object (already exported there) leaves the menu unexported;
+  // the agent runs on.
+  sd_bus_slot* object = nullptr;
+  if (sd_bus_add_object_vtable(bus_, &object, m::kPath, m::kInterface, kVtable, this) >= 0) {
+    object_.reset(object);
+  }
   tree_.setOnChange([this] { schedule(); });
 }
 
 MenuExporter::~MenuExporter() {
   tree_.setOnChange(nullptr);
   if (idle_) g_source_remove(idle_);
-  if (registration_) g_dbus_connection_unregister_object(connection_, registration_);
 }
 
 void MenuExporter::schedule() {
@@ -48,101 +70,107 @@ gboolean MenuExporter::onIdle(gpointer self) {
 
 void MenuExporter::flush() {
   if (!tree_.hasPending()) return;
-  MenuTree::Pending pending = tree_.takePending();
-  if (pending.layout) {
-    // Hosts fetch everything again: what they will know is what the entries show now.
-    tree_.forEachEntry([](DesktopMenuItem& entry) { entry.markPublished(); });
-    ++revision_;
-    // Only a host that fetched the layout since the last signal holds a stale copy: the others
-    // fetch the new one anyway (at start-up, none has fetched the empty menu yet).
-    if (std::exchange(layoutFetched_, false)) {
-      emit(m::kLayoutUpdated, g_variant_new("(ui)", revision_, m::kRootId));
-    }
+  tree_.takePending(pending_);
+  if (!pending_.layout) {
+    publishProperties();
     return;
   }
-  // The signal is made from its children, in lists kept between updates.
-  updated_.clear();
-  removed_.clear();
-  for (std::int32_t id : pending.entries) {
+  // Hosts fetch everything again: what they will know is what the entries show now.
+  tree_.forEachEntry([](DesktopMenuItem& entry) { entry.markPublished(); });
+  ++revision_;
+  // Only a host that fetched the layout since the last signal holds a stale copy: the others
+  // fetch the new one anyway (at start-up, none has fetched the empty menu yet). A closed
+  // connection refuses the signal; hosts are gone then and nothing is lost.
+  if (std::exchange(layoutFetched_, false)) {
+    sd_bus_emit_signal(bus_, m::kPath, m::kInterface, m::kLayoutUpdated, "ui", revision_,
+                       m::kRootId);
+  }
+}
+
+void MenuExporter::publishProperties() {
+  changes_.clear();
+  for (std::int32_t id : pending_.entries) {
     DesktopMenuItem* entry = tree_.find(id);
     if (!entry) continue;
     const PropertyChange change = propertyChange(entry->published(), entry->properties());
-    const bool shown = tree_.findShown(id) != nullptr;
-    if (shown && change.updated) {
-      GVariant* fields[] = {g_variant_new_int32(id),
-                            propertiesVariant(entry->properties(), change.updated)};
-      updated_.push_back(g_variant_new_tuple(fields, 2));
-    }
-    if (shown && change.removed) {
-      GVariant* fields[] = {g_variant_new_int32(id), propertyNames(change.removed)};
-      removed_.push_back(g_variant_new_tuple(fields, 2));
-    }
+    if (!change.empty() && tree_.findShown(id))
+      changes_.push_back({id, &entry->properties(), change});
     entry->markPublished();
   }
-  if (updated_.empty() && removed_.empty()) return;
-  GVariant* lists[] = {
-      g_variant_new_array(variantType("(ia{sv})"), updated_.data(), updated_.size()),
-      g_variant_new_array(variantType("(ias)"), removed_.data(), removed_.size())};
-  emit(m::kItemsPropertiesUpdated, g_variant_new_tuple(lists, 2));
+  if (changes_.empty()) return;
+  sd_bus_message* signal = nullptr;
+  int r =
+      sd_bus_message_new_signal(bus_, &signal, m::kPath, m::kInterface, m::kItemsPropertiesUpdated);
+  if (r < 0) return;
+  const MessagePtr owned(signal);
+  // Written straight into the message: the properties with their values, then the names of
+  // those that went back to their defaults.
+  r = sd_bus_message_open_container(signal, SD_BUS_TYPE_ARRAY, "(ia{sv})");
+  for (const Change& c : changes_) {
+    if (!c.change.updated || r < 0) continue;
+    r = sd_bus_message_open_container(signal, SD_BUS_TYPE_STRUCT, "ia{sv}");
+    if (r >= 0) r = sd_bus_message_append_basic(signal, SD_BUS_TYPE_INT32, &c.id);
+    if (r >= 0) r = appendProperties(signal, *c.properties, c.change.updated);
+    if (r >= 0) r = sd_bus_message_close_container(signal);
+  }
+  if (r >= 0) r = sd_bus_message_close_container(signal);
+  if (r >= 0) r = sd_bus_message_open_container(signal, SD_BUS_TYPE_ARRAY, "(ias)");
+  for (const Change& c : changes_) {
+    if (!c.change.removed || r < 0) continue;
+    r = sd_bus_message_open_container(signal, SD_BUS_TYPE_STRUCT, "ias");
+    if (r >= 0) r = sd_bus_message_append_basic(signal, SD_BUS_TYPE_INT32, &c.id);
+    if (r >= 0) r = appendPropertyNames(signal, c.change.removed);
+    if (r >= 0) r = sd_bus_message_close_container(signal);
+  }
+  if (r >= 0) r = sd_bus_message_close_container(signal);
+  if (r >= 0) sd_bus_send(bus_, signal, nullptr);
 }
 
 void MenuExporter::requestOpen() {
   flush();
-  setNotice(true);
-  emit(m::kItemActivationRequested, g_variant_new("(iu)", m::kRootId, 0u));
+  if (!notice_) {
+    notice_ = true;
+    sd_bus_emit_properties_changed(bus_, m::kPath, m::kInterface, m::kStatus, nullptr);
+  }
+  sd_bus_emit_signal(bus_, m::kPath, m::kInterface, m::kItemActivationRequested, "iu", m::kRootId,
+                     0u);
 }
 
 void MenuExporter::endAttention() {
-  setNotice(false);
+  if (!notice_) return;
+  notice_ = false;
+  sd_bus_emit_properties_changed(bus_, m::kPath, m::kInterface, m::kStatus, nullptr);
 }
 
-void MenuExporter::setNotice(bool notice) {
-  if (notice_ == notice) return;
-  notice_ = notice;
-  GVariantBuilder changed;
-  g_variant_builder_init(&changed, G_VARIANT_TYPE_VARDICT);
-  g_variant_builder_add(&changed, "{sv}", m::kStatus,
-                        g_variant_new_string(notice ? m::kStatusNotice : m::kStatusNormal));
-  g_dbus_connection_emit_signal(
-      connection_, nullptr, m::kPath, dbus::kPropertiesInterface, dbus::kPropertiesChanged,
-      g_variant_new("(sa{sv}@as)", m::kInterface, &changed, g_variant_new_strv(nullptr, 0)),
-      nullptr);
-}
-
-void MenuExporter::emit(const char* signal, GVariant* parameters) {
-  // A closed connection refuses the signal; hosts are gone then and nothing is lost.
-  g_dbus_connection_emit_signal(connection_, nullptr, m::kPath, m::kInterface, signal, parameters,
-                                nullptr);
-}
-
-void MenuExporter::onMethodCall(GDBusConnection*, const char*, const char*, const char*,
-                                const char* method, GVariant* parameters,
-                                GDBusMethodInvocation* invocation, gpointer self) {
+int MenuExporter::onCall(sd_bus_message* call, void* self, sd_bus_error* error) {
   auto* exporter = static_cast<MenuExporter*>(self);
   exporter->flush();
-  MenuReply reply = answerMenuCall(exporter->tree_, exporter->revision_, method, parameters);
-  if (reply.error) {
-    g_dbus_method_invocation_return_dbus_error(invocation, reply.error, reply.message.c_str());
-    return;
-  }
-  g_dbus_method_invocation_return_value(invocation, reply.parameters.get());
-  if (std::string_view(method) == m::kGetLayout) exporter->layoutFetched_ = true;
+  sd_bus_message* reply = nullptr;
+  int r = sd_bus_message_new_method_return(call, &reply);
+  if (r < 0) return r;
+  const MessagePtr owned(reply);
+  std::int32_t click = 0;
+  // A negative result has sd-bus answer with the error instead.
+  r = answerMenuCall(exporter->tree_, exporter->revision_, call, reply, error, click);
+  if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
+  if (r < 0) return r;
+  if (sd_bus_message_is_method_call(call, nullptr, m::kGetLayout)) exporter->layoutFetched_ = true;
   // After the reply: the chosen entry's action may rebuild the menu.
-  if (reply.click) clickEntry(exporter->tree_, reply.click);
+  if (click) clickEntry(exporter->tree_, click);
+  return 1;
 }
 
-GVariant* MenuExporter::onGetProperty(GDBusConnection*, const char*, const char*, const char*,
-                                      const char* property, GError** error, gpointer self) {
-  auto* exporter = static_cast<MenuExporter*>(self);
+int MenuExporter::onGetProperty(sd_bus*, const char*, const char*, const char* property,
+                                sd_bus_message* reply, void* self, sd_bus_error*) {
+  const auto* exporter = static_cast<const MenuExporter*>(self);
   const std::string_view name(property);
-  if (name == m::kVersion) return g_variant_new_uint32(m::kVersionNumber);
-  if (name == m::kTextDirection) return g_variant_new_string(m::kLeftToRight);
+  if (name == m::kVersion) return sd_bus_message_append(reply, "u", m::kVersionNumber);
+  if (name == m::kTextDirection) return sd_bus_message_append(reply, "s", m::kLeftToRight);
   if (name == m::kStatus) {
-    return g_variant_new_string(exporter->notice_ ? m::kStatusNotice : m::kStatusNormal);
+    return sd_bus_message_append(reply, "s",
+                                 exporter->notice_ ? m::kStatusNotice : m::kStatusNormal);
   }
-  if (name == m::kIconThemePath) return g_variant_new_strv(nullptr, 0);
-  g_set_error(error, G_DBUS_ERROR, G_DBUS_ERROR_INVALID_ARGS, "no property %s", property);
-  return nullptr;
+  return sd_bus_message_append(reply, "as", 0);  // IconThemePath: none
 }
 
 }  // namespace nvx::platform

@@ -1,11 +1,14 @@
 #pragma once
 
-#include <gio/gio.h>
+#include <glib.h>
+#include <systemd/sd-bus.h>
 
 #include <cstdint>
 #include <vector>
 
+#include "EntryProperties.h"
 #include "MenuTree.h"
+#include "platform/linux/dbus/Bus.h"
 
 namespace nvx::platform {
 
@@ -20,8 +23,8 @@ namespace nvx::platform {
 // Main thread only.
 class MenuExporter {
  public:
-  // Registers the object on `connection`; the connection and `tree` must outlive this.
-  MenuExporter(GDBusConnection* connection, MenuTree& tree);
+  // Exports the object on `bus`; the bus and `tree` must outlive this.
+  MenuExporter(sd_bus* bus, MenuTree& tree);
   ~MenuExporter();
   MenuExporter(const MenuExporter&) = delete;
   MenuExporter& operator=(const MenuExporter&) = delete;
@@ -36,26 +39,29 @@ class MenuExporter {
   void endAttention();
 
  private:
-  static void onMethodCall(GDBusConnection*, const char* sender, const char* path,
-                           const char* interface, const char* method, GVariant* parameters,
-                           GDBusMethodInvocation* invocation, gpointer self);
-  static GVariant* onGetProperty(GDBusConnection*, const char* sender, const char* path,
-                                 const char* interface, const char* property, GError** error,
-                                 gpointer self);
+  // An entry whose properties hosts are to be told, and which of them.
+  struct Change {
+    std::int32_t id;
+    const EntryProperties* properties;
+    PropertyChange change;
+  };
+
+  static int onCall(sd_bus_message* call, void* self, sd_bus_error* error);
+  static int onGetProperty(sd_bus*, const char*, const char*, const char* property,
+                           sd_bus_message* reply, void* self, sd_bus_error*);
   static gboolean onIdle(gpointer self);
   void schedule();
-  void emit(const char* signal, GVariant* parameters);
-  void setNotice(bool notice);
+  void publishProperties();
 
-  GDBusConnection* connection_;
+  sd_bus* bus_;
   MenuTree& tree_;
-  guint registration_ = 0;
+  SlotPtr object_;
   guint idle_ = 0;
   std::uint32_t revision_ = 0;
   bool notice_ = false;
-  bool layoutFetched_ = false;      // a host fetched the layout since the last LayoutUpdated
-  std::vector<GVariant*> updated_;  // the entries of the signal being made
-  std::vector<GVariant*> removed_;
+  bool layoutFetched_ = false;  // a host fetched the layout since the last LayoutUpdated
+  MenuTree::Pending pending_;   // kept between updates, as is the list of changes
+  std::vector<Change> changes_;
 };
 
 }  // namespace nvx::platform

@@ -27,8 +27,10 @@ DesktopMenuItem* MenuTree::findShown(std::int32_t id) const {
   return nullptr;
 }
 
-MenuTree::Pending MenuTree::takePending() {
-  return std::exchange(pending_, {});
+void MenuTree::takePending(Pending& into) {
+  into.entries.clear();
+  std::swap(into, pending_);
+  pending_.layout = false;
 }
 
 std::int32_t MenuTree::add(DesktopMenuItem& entry) {

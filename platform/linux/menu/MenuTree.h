@@ -47,8 +47,9 @@ class MenuTree {
       visit(*entry);
   }
 
-  // Takes the changes recorded so far.
-  Pending takePending();
+  // Moves the changes recorded so far into `into`, which hands its lists back for the next
+  // ones: no allocation per update.
+  void takePending(Pending& into);
   bool hasPending() const { return pending_.layout || !pending_.entries.empty(); }
 
   // `onCancelTracking` runs when the root menu is asked to close.

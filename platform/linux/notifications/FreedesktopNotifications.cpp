@@ -1,9 +1,13 @@
 #include "FreedesktopNotifications.h"
 
+#include <glib.h>
+
 #include <algorithm>
-#include <memory>
+#include <cstring>
+#include <utility>
 
 #include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/dbus/GPtr.h"
 #include "platform/linux/images/Resources.h"
 
 namespace nvx::platform {
@@ -12,22 +16,7 @@ namespace {
 using namespace desktop;
 
 // A server that has not answered by then counts as absent for this note.
-constexpr int kCallTimeoutMs = 5'000;
-
-// An authorization question on its way: the answer and who asked.
-struct PendingAuthorization {
-  FreedesktopNotifications* center;
-  std::function<void(bool)> reply;
-};
-
-// GVariant strings must be UTF-8; the parent's text normally is, anything else is repaired.
-std::string validUtf8(std::string_view text) {
-  if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
-    return std::string(text);
-  }
-  const GCharPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
-  return valid.get();
-}
+constexpr std::uint64_t kCallTimeoutUs = 5'000'000;
 
 // A server with body-markup reads the body as markup; escaping <, > and & keeps it the
 // plain text it is. Quotes stay as they are: some servers' markup parsers show entities for
@@ -54,25 +43,36 @@ std::string plainBody(std::string_view body, bool markup) {
   return escaped;
 }
 
-GVariantPtr finish(GObject* bus, GAsyncResult* result, GError** error) {
-  return GVariantPtr(g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, error));
+MessagePtr newCall(sd_bus* bus, const char* method) {
+  sd_bus_message* call = nullptr;
+  sd_bus_message_new_method_call(bus, &call, kNotificationsName, kNotificationsPath,
+                                 kNotificationsInterface, method);
+  return MessagePtr(call);
 }
 
 }  // namespace
 
-FreedesktopNotifications::FreedesktopNotifications(GDBusConnection* bus, std::string appIcon)
-    : bus_(G_DBUS_CONNECTION(g_object_ref(bus))),
+FreedesktopNotifications::FreedesktopNotifications(sd_bus* bus, std::string appIcon)
+    : bus_(sd_bus_ref(bus)),
       appIcon_(std::move(appIcon)),
-      cancel_(g_cancellable_new()),
       // A new server numbers its notifications afresh: the old ids mean nothing to it.
-      server_(bus, kNotificationsName, [this] { ids_.clear(); }),
-      actions_(bus, kNotificationsName, kNotificationsInterface, kActionInvoked, kNotificationsPath,
-               &FreedesktopNotifications::onSignal, this),
-      closed_(bus, kNotificationsName, kNotificationsInterface, kNotificationClosed,
-              kNotificationsPath, &FreedesktopNotifications::onSignal, this) {}
+      server_(bus, kNotificationsName, [this] { ids_.clear(); }) {
+  sd_bus_slot* slot = nullptr;
+  sd_bus_match_signal_async(bus, &slot, kNotificationsName, kNotificationsPath,
+                            kNotificationsInterface, kActionInvoked, &onSignal, nullptr, this);
+  actions_.reset(slot);
+  slot = nullptr;
+  sd_bus_match_signal_async(bus, &slot, kNotificationsName, kNotificationsPath,
+                            kNotificationsInterface, kNotificationClosed, &onSignal, nullptr, this);
+  closed_.reset(slot);
+}
 
 FreedesktopNotifications::~FreedesktopNotifications() {
-  g_cancellable_cancel(cancel_.get());
+  // The slots go first: no reply or signal reaches this object once it is gone.
+  calls_.clear();
+  actions_.reset();
+  closed_.reset();
+  sd_bus_unref(bus_);
 }
 
 std::string FreedesktopNotifications::defaultAppIcon() {
@@ -86,72 +86,83 @@ std::string FreedesktopNotifications::defaultAppIcon() {
   return kAppIconName;
 }
 
-void FreedesktopNotifications::requestAuthorization(unsigned,
-                                                    std::function<void(bool granted)> reply) {
-  g_dbus_connection_call(
-      bus_.get(), kNotificationsName, kNotificationsPath, kNotificationsInterface, kGetCapabilities,
-      nullptr, G_VARIANT_TYPE("(as)"), G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, cancel_.get(),
-      &FreedesktopNotifications::onCapabilities, new PendingAuthorization{this, std::move(reply)});
+bool FreedesktopNotifications::send(sd_bus_message* call, sd_bus_message_handler_t onReply,
+                                    std::function<void(bool)> authorized) {
+  sd_bus_slot* slot = nullptr;
+  if (!call || sd_bus_call_async(bus_, &slot, call, onReply, this, kCallTimeoutUs) < 0) {
+    return false;
+  }
+  calls_.push_back({SlotPtr(slot), std::move(authorized)});
+  return true;
 }
 
-void FreedesktopNotifications::onCapabilities(GObject* bus, GAsyncResult* result, gpointer data) {
-  const std::unique_ptr<PendingAuthorization> pending(static_cast<PendingAuthorization*>(data));
-  GError* raw = nullptr;
-  const GVariantPtr reply = finish(bus, result, &raw);
-  const GErrorPtr error(raw);
-  if (g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;
-  if (reply) {
-    const GVariantPtr caps(g_variant_get_child_value(reply.get(), 0));
-    gsize count = 0;
-    const std::unique_ptr<const gchar*, GFree<g_free>> names(
-        g_variant_get_strv(caps.get(), &count));
-    pending->center->bodyMarkup_ =
-        std::any_of(names.get(), names.get() + count,
-                    [](const gchar* n) { return g_strcmp0(n, kBodyMarkup) == 0; });
+FreedesktopNotifications::Call FreedesktopNotifications::finish(sd_bus_message* reply) {
+  sd_bus_slot* slot = sd_bus_get_current_slot(sd_bus_message_get_bus(reply));
+  const auto found = std::find_if(calls_.begin(), calls_.end(),
+                                  [&](const Call& call) { return call.slot.get() == slot; });
+  if (found == calls_.end()) return {};
+  // sd-bus holds the slot until the callback returns.
+  Call call = std::move(*found);
+  calls_.erase(found);
+  return call;
+}
+
+void FreedesktopNotifications::requestAuthorization(unsigned,
+                                                    std::function<void(bool granted)> reply) {
+  const MessagePtr call = newCall(bus_, kGetCapabilities);
+  if (!send(call.get(), &onCapabilities, reply)) reply(false);
+}
+
+int FreedesktopNotifications::onCapabilities(sd_bus_message* reply, void* self, sd_bus_error*) {
+  auto* center = static_cast<FreedesktopNotifications*>(self);
+  const Call call = center->finish(reply);
+  bool answered =
+      !sd_bus_message_is_method_error(reply, nullptr) && sd_bus_message_has_signature(reply, "as");
+  if (answered) {
+    char** names = nullptr;
+    answered = sd_bus_message_read_strv(reply, &names) >= 0;
+    center->bodyMarkup_ = false;
+    for (char** name = names; name && *name; ++name) {
+      if (std::strcmp(*name, kBodyMarkup) == 0) center->bodyMarkup_ = true;
+    }
+    g_strfreev(names);
   }
-  pending->reply(reply != nullptr);
+  if (call.authorized) call.authorized(answered);
+  return 0;
 }
 
 void FreedesktopNotifications::add(NotificationRequest request) {
-  const std::string title = validUtf8(request.title);
-  const std::string body = plainBody(validUtf8(request.body), bodyMarkup_);
-  const char* actions[] = {kDefaultAction, kDefaultActionLabel, nullptr};
-  GVariantBuilder hints;
-  g_variant_builder_init(&hints, G_VARIANT_TYPE_VARDICT);
+  const MessagePtr call = newCall(bus_, kNotify);
+  if (!call) return;
+  sd_bus_message* m = call.get();
   // sound-name with the sound theme's standard new-message sound, the hint's own example: the
   // desktop's sound theme decides what it sounds like, as the default sound is the system's
   // choice elsewhere. sound-file would tie the note to a file of ours; without any hint GNOME
   // Shell plays nothing at all.
-  if (request.defaultSound) {
-    g_variant_builder_add(&hints, "{sv}", kSoundNameHint, g_variant_new_string(kNewMessageSound));
-  }
-  GVariant* args = g_variant_new("(susss^asa{sv}i)", kAppName, 0u, appIcon_.c_str(), title.c_str(),
-                                 body.c_str(), actions, &hints, kDefaultExpiry);
-  // Sent as a message, so that the reply tells which server numbered the note.
-  const GObjectPtr<GDBusMessage> call(g_dbus_message_new_method_call(
-      kNotificationsName, kNotificationsPath, kNotificationsInterface, kNotify));
-  g_dbus_message_set_body(call.get(), args);
-  g_dbus_connection_send_message_with_reply(bus_.get(), call.get(), G_DBUS_SEND_MESSAGE_FLAGS_NONE,
-                                            kCallTimeoutMs, nullptr, cancel_.get(),
-                                            &FreedesktopNotifications::onNotified, this);
-}
-
-void FreedesktopNotifications::onNotified(GObject* bus, GAsyncResult* result, gpointer self) {
-  const GObjectPtr<GDBusMessage> reply(
-      g_dbus_connection_send_message_with_reply_finish(G_DBUS_CONNECTION(bus), result, nullptr));
-  if (!reply) return;  // cancelled (the object is gone) or not sent: nothing to remember
-  auto* center = static_cast<FreedesktopNotifications*>(self);
-  GVariant* body = g_dbus_message_get_body(reply.get());
-  // A server that has lost the name since (its reply came late) numbered the note for nobody:
-  // the new owner's notes have numbers of their own.
-  if (g_dbus_message_get_message_type(reply.get()) != G_DBUS_MESSAGE_TYPE_METHOD_RETURN || !body ||
-      !g_variant_is_of_type(body, G_VARIANT_TYPE("(u)")) ||
-      !center->server_.isOwner(g_dbus_message_get_sender(reply.get()))) {
+  const int hints = request.defaultSound ? 1 : 0;
+  if (sd_bus_message_append(m, "sus", kAppName, 0u, appIcon_.c_str()) < 0 ||
+      appendText(m, request.title) < 0 || appendText(m, plainBody(request.body, bodyMarkup_)) < 0 ||
+      sd_bus_message_append(m, "as", 2, kDefaultAction, kDefaultActionLabel) < 0 ||
+      sd_bus_message_append(m, "a{sv}", hints, kSoundNameHint, "s", kNewMessageSound) < 0 ||
+      sd_bus_message_append(m, "i", kDefaultExpiry) < 0) {
     return;
   }
-  guint32 id = 0;
-  g_variant_get(body, "(u)", &id);
+  send(m, &onNotified);
+}
+
+int FreedesktopNotifications::onNotified(sd_bus_message* reply, void* self, sd_bus_error*) {
+  auto* center = static_cast<FreedesktopNotifications*>(self);
+  center->finish(reply);
+  // A server that has lost the name since (its reply came late) numbered the note for nobody:
+  // the new owner's notes have numbers of their own.
+  std::uint32_t id = 0;
+  if (sd_bus_message_is_method_error(reply, nullptr) || !sd_bus_message_has_signature(reply, "u") ||
+      !center->server_.isOwner(sd_bus_message_get_sender(reply)) ||
+      sd_bus_message_read(reply, "u", &id) < 0) {
+    return 0;
+  }
   center->remember(id);
+  return 0;
 }
 
 void FreedesktopNotifications::remember(std::uint32_t id) {
@@ -160,27 +171,29 @@ void FreedesktopNotifications::remember(std::uint32_t id) {
   ids_.push_back(id);
 }
 
-void FreedesktopNotifications::onSignal(GDBusConnection*, const gchar* sender, const gchar*,
-                                        const gchar*, const gchar* signal, GVariant* parameters,
-                                        gpointer data) {
+int FreedesktopNotifications::onSignal(sd_bus_message* signal, void* data, sd_bus_error*) {
   auto* self = static_cast<FreedesktopNotifications*>(data);
   // Anyone may send a signal straight to us; only the server's own count.
-  if (!self->server_.isOwner(sender)) return;
-  const bool action = g_strcmp0(signal, kActionInvoked) == 0;
-  if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE(action ? "(us)" : "(uu)"))) return;
-  guint32 id = 0;
-  const gchar* key = kDefaultAction;
-  g_variant_get_child(parameters, 0, "u", &id);
-  if (action) g_variant_get_child(parameters, 1, "&s", &key);
+  if (!self->server_.isOwner(sd_bus_message_get_sender(signal))) return 0;
+  const bool action = std::strcmp(sd_bus_message_get_member(signal), kActionInvoked) == 0;
+  std::uint32_t id = 0;
+  const char* key = kDefaultAction;
+  std::uint32_t reason = 0;
+  if (!sd_bus_message_has_signature(signal, action ? "us" : "uu") ||
+      (action ? sd_bus_message_read(signal, "us", &id, &key)
+              : sd_bus_message_read(signal, "uu", &id, &reason)) < 0) {
+    return 0;
+  }
   // "default" is the one action our notes offer: any other key is no click on them.
-  if (g_strcmp0(key, kDefaultAction) != 0) return;
+  if (std::strcmp(key, kDefaultAction) != 0) return 0;
   const auto found = std::find(self->ids_.begin(), self->ids_.end(), id);
-  if (found == self->ids_.end()) return;  // another program's notification
+  if (found == self->ids_.end()) return 0;  // another program's notification
   if (!action) {
     self->ids_.erase(found);
   } else if (self->delegate_) {
     self->delegate_->didReceiveNotificationResponse([] {});
   }
+  return 0;
 }
 
 }  // namespace nvx::platform

@@ -1,18 +1,16 @@
 #pragma once
 
-#include <gio/gio.h>
+#include <systemd/sd-bus.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <list>
 #include <string>
-#include <string_view>
 
 #include "platform/NotificationCenter.h"
-#include "platform/linux/dbus/BusNameWatch.h"
-#include "platform/linux/dbus/GPtr.h"
-#include "platform/linux/dbus/SignalSubscription.h"
+#include "platform/linux/dbus/Bus.h"
 
 namespace nvx::platform {
 
@@ -26,7 +24,7 @@ class FreedesktopNotifications final : public NotificationCenter {
 
   // Posts on `bus` (the session bus, non-null, referenced) with `appIcon` (a file URI or an
   // icon name) as the icon.
-  explicit FreedesktopNotifications(GDBusConnection* bus, std::string appIcon = defaultAppIcon());
+  explicit FreedesktopNotifications(sd_bus* bus, std::string appIcon = defaultAppIcon());
   ~FreedesktopNotifications() override;
   FreedesktopNotifications(const FreedesktopNotifications&) = delete;
   FreedesktopNotifications& operator=(const FreedesktopNotifications&) = delete;
@@ -46,22 +44,31 @@ class FreedesktopNotifications final : public NotificationCenter {
   void add(NotificationRequest request) override;
 
  private:
-  static void onCapabilities(GObject* bus, GAsyncResult* result, gpointer pending);
-  static void onNotified(GObject* bus, GAsyncResult* result, gpointer self);
-  static void onSignal(GDBusConnection* bus, const gchar* sender, const gchar* path,
-                       const gchar* interface, const gchar* signal, GVariant* parameters,
-                       gpointer self);
+  // A call under way; dropping it drops its reply.
+  struct Call {
+    SlotPtr slot;
+    std::function<void(bool)> authorized;  // for GetCapabilities
+  };
+
+  static int onCapabilities(sd_bus_message* reply, void* self, sd_bus_error*);
+  static int onNotified(sd_bus_message* reply, void* self, sd_bus_error*);
+  static int onSignal(sd_bus_message* signal, void* self, sd_bus_error*);
+  // Sends `call` and keeps it until its reply; false when it could not be sent.
+  bool send(sd_bus_message* call, sd_bus_message_handler_t onReply,
+            std::function<void(bool)> authorized = {});
+  // Takes the call that `reply` answers off the list.
+  Call finish(sd_bus_message* reply);
   void remember(std::uint32_t id);
 
-  GObjectPtr<GDBusConnection> bus_;
+  sd_bus* bus_;
   std::string appIcon_;
   NotificationDelegate* delegate_ = nullptr;
-  bool bodyMarkup_ = false;          // as announced by the last GetCapabilities answer
-  std::deque<std::uint32_t> ids_;    // our notifications not yet closed, oldest first
-  GObjectPtr<GCancellable> cancel_;  // cancelled on destruction, so replies find no object
-  BusNameWatch server_;
-  SignalSubscription actions_;
-  SignalSubscription closed_;
+  bool bodyMarkup_ = false;        // as announced by the last GetCapabilities answer
+  std::deque<std::uint32_t> ids_;  // our notifications not yet closed, oldest first
+  std::list<Call> calls_;
+  NameWatch server_;
+  SlotPtr actions_;
+  SlotPtr closed_;
 };
 
 }  // namespace nvx::platform

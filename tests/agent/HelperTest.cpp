@@ -15,6 +15,7 @@
 #include "platform/headless/HeadlessNotificationCenter.h"
 #include "platform/headless/HeadlessToolkit.h"
 #include "support/HeadlessApplication.h"
+#include "support/Tables.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();  // the ASan runtime's
@@ -281,10 +282,14 @@ TEST_F(HelperTest, ShowsTheMenuForACheckTwoSecondsAfterLaunchForFourSeconds) {
   setenv("NVX_SHOW_MENU", "1", 1);
   runAgent("");
   EXPECT_EQ(ui.clock().nextDue(), std::optional<double>(2.0));
-  for (auto [after, opened] :
-       {std::pair{1.9, false}, std::pair{0.1, true}, std::pair{3.9, true}, std::pair{0.1, false}}) {
-    ui.clock().advance(after);
-    EXPECT_EQ(item().menu()->isOpen(), opened) << ui.clock().now();
+  struct Step : test::Row {
+    double after;
+    bool opened;
+  };
+  for (const Step& row : {Step{"BeforeTwo", 1.9, false}, Step{"AtTwo", 0.1, true},
+                          Step{"BeforeSix", 3.9, true}, Step{"AtSix", 0.1, false}}) {
+    ui.clock().advance(row.after);
+    EXPECT_EQ(item().menu()->isOpen(), row.opened) << row.name << " " << ui.clock().now();
   }
 }
 

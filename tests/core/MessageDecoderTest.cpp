@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "support/Tables.h"
+
 namespace nvx {
 namespace {
 
@@ -27,57 +29,78 @@ std::string menu(std::string_view fields) {
 }
 
 TEST(MessageDecoderTest, DecodesOrDropsTheWholeLine) {
-  using C = std::pair<std::string, bool>;
+  struct C : test::Row {
+    std::string line;
+    bool accepted;
+  };
   const std::string empty = R"("title":"","tooltip":"","items":[])";
-  for (const auto& [line, accepted] :
+  for (const C& row :
        {// An object at the top and nothing after it; unknown keys are ignored.
-        C{"{}", true}, C{R"({"menu":null,"notify":null})", true}, C{R"({"Menu":{}})", true},
-        C{R"({"other":[1,2,{"x":null}]})", true}, C{"  {}  ", true}, C{"[]", false},
-        C{"null", false}, C{"", false}, C{"not json", false}, C{"{} x", false},
+        C{"EmptyObject", "{}", true}, C{"NullMenuAndNote", R"({"menu":null,"notify":null})", true},
+        C{"CapitalisedKey", R"({"Menu":{}})", true},
+        C{"UnknownKey", R"({"other":[1,2,{"x":null}]})", true}, C{"Spaces", "  {}  ", true},
+        C{"Array", "[]", false}, C{"Null", "null", false}, C{"Empty", "", false},
+        C{"NotJson", "not json", false}, C{"Trailing", "{} x", false},
         // JSON is read strictly also under ignored keys.
-        C{R"({"x":[1,]})", false}, C{R"({"x":tru})", false}, C{"{\"x\":\"a\tb\"}", false},
-        C{R"({"x":"\ud800"})", false},
+        C{"TrailingComma", R"({"x":[1,]})", false}, C{"BadLiteral", R"({"x":tru})", false},
+        C{"RawTab", "{\"x\":\"a\tb\"}", false}, C{"LoneSurrogate", R"({"x":"\ud800"})", false},
         // Keys match after unescaping: "m\u0065nu" is "menu".
-        C{R"({"m\u0065nu":{}})", false}, C{R"({"m\u0065nu":null})", true},
-        C{R"({"n\u006ftify":{"title":"A"}})", false},
+        C{"EscapedMenuKey", R"({"m\u0065nu":{}})", false},
+        C{"EscapedMenuNull", R"({"m\u0065nu":null})", true},
+        C{"EscapedNotifyKey", R"({"n\u006ftify":{"title":"A"}})", false},
         // Notes: both strings required, empty allowed, extra keys ignored.
-        C{note(R"("title":"","body":"")"), true}, C{note(R"("title":"A","body":"B","x":1)"), true},
-        C{note(R"("title":"A")"), false}, C{note(R"("title":"A","body":null)"), false},
-        C{note(R"("title":1,"body":"x")"), false}, C{note(R"("title":"A","body":["B"])"), false},
-        C{R"({"notify":"A"})", false}, C{R"({"notify":[]})", false},
+        C{"NoteEmpty", note(R"("title":"","body":"")"), true},
+        C{"NoteExtraKey", note(R"("title":"A","body":"B","x":1)"), true},
+        C{"NoteNoBody", note(R"("title":"A")"), false},
+        C{"NoteNullBody", note(R"("title":"A","body":null)"), false},
+        C{"NoteNumberTitle", note(R"("title":1,"body":"x")"), false},
+        C{"NoteArrayBody", note(R"("title":"A","body":["B"])"), false},
+        C{"NoteString", R"({"notify":"A"})", false}, C{"NoteArray", R"({"notify":[]})", false},
         // Menus: title, tooltip and items required.
-        C{menu(""), false}, C{menu(empty), true}, C{menu(R"("title":"","items":[])"), false},
-        C{menu(R"("title":"","tooltip":"","items":null)"), false},
-        C{menu(R"("title":null,"tooltip":"","items":[])"), false},
-        C{menu(R"("title":1,"tooltip":"","items":[])"), false},
-        C{menu(R"("title":"","tooltip":"","items":{})"), false},
-        C{menu(empty + R"(,"shareText":null,"iconStyle":null)"), true},
-        C{menu(empty + R"(,"shareText":1)"), false},
-        C{menu(empty + R"(,"iconStyle":false)"), false}, C{R"({"menu":[]})", false},
-        C{R"({"menu":"x"})", false},
+        C{"MenuEmpty", menu(""), false}, C{"MenuMinimal", menu(empty), true},
+        C{"MenuNoTooltip", menu(R"("title":"","items":[])"), false},
+        C{"MenuNullItems", menu(R"("title":"","tooltip":"","items":null)"), false},
+        C{"MenuNullTitle", menu(R"("title":null,"tooltip":"","items":[])"), false},
+        C{"MenuNumberTitle", menu(R"("title":1,"tooltip":"","items":[])"), false},
+        C{"MenuObjectItems", menu(R"("title":"","tooltip":"","items":{})"), false},
+        C{"MenuNullOptionals", menu(empty + R"(,"shareText":null,"iconStyle":null)"), true},
+        C{"MenuNumberShareText", menu(empty + R"(,"shareText":1)"), false},
+        C{"MenuFalseIconStyle", menu(empty + R"(,"iconStyle":false)"), false},
+        C{"MenuArray", R"({"menu":[]})", false}, C{"MenuString", R"({"menu":"x"})", false},
         // Items: strings, true/false flags, arrays of objects, at every depth.
-        C{menuWithItems("{}"), true}, C{menuWithItems("null"), false},
-        C{menuWithItems(R"("a")"), false}, C{menuWithItems(R"({"checked":1})"), false},
-        C{menuWithItems(R"({"bold":"true"})"), false}, C{menuWithItems(R"({"ready":0})"), false},
-        C{menuWithItems(R"({"disabled":[]})"), false}, C{menuWithItems(R"({"id":5})"), false},
-        C{menuWithItems(R"({"icon":{}})"), false}, C{menuWithItems(R"({"children":{}})"), false},
-        C{menuWithItems(R"({"children":[{},null]})"), false},
-        C{menuWithItems(R"({"children":[{"children":[{"bold":2}]}]})"), false},
-        C{menuWithItems(R"({"id":1,"id":"b"})"), false},
-        C{menuWithItems(R"({"id":"a","id":1})"), false},
+        C{"ItemEmpty", menuWithItems("{}"), true}, C{"ItemNull", menuWithItems("null"), false},
+        C{"ItemString", menuWithItems(R"("a")"), false},
+        C{"ItemNumberChecked", menuWithItems(R"({"checked":1})"), false},
+        C{"ItemStringBold", menuWithItems(R"({"bold":"true"})"), false},
+        C{"ItemNumberReady", menuWithItems(R"({"ready":0})"), false},
+        C{"ItemArrayDisabled", menuWithItems(R"({"disabled":[]})"), false},
+        C{"ItemNumberId", menuWithItems(R"({"id":5})"), false},
+        C{"ItemObjectIcon", menuWithItems(R"({"icon":{}})"), false},
+        C{"ItemObjectChildren", menuWithItems(R"({"children":{}})"), false},
+        C{"ChildNull", menuWithItems(R"({"children":[{},null]})"), false},
+        C{"GrandchildNumberBold", menuWithItems(R"({"children":[{"children":[{"bold":2}]}]})"),
+          false},
+        C{"DuplicateIdFirstBad", menuWithItems(R"({"id":1,"id":"b"})"), false},
+        C{"DuplicateIdLastBad", menuWithItems(R"({"id":"a","id":1})"), false},
         // A valid menu does not survive an invalid note, whatever the order.
-        C{R"({"menu":{)" + empty + R"(},"notify":{"title":"A"}})", false},
-        C{R"({"notify":{"title":"A"},"menu":{)" + empty + "}}", false},
-        C{R"({"notify":{"title":"A","body":"B"},"menu":{}})", false},
-        C{R"({"menu":{"title":"1","tooltip":"","items":[]},"menu":{}})", false}}) {
-    EXPECT_EQ(decode(line).has_value(), accepted) << line;
+        C{"MenuThenBadNote", R"({"menu":{)" + empty + R"(},"notify":{"title":"A"}})", false},
+        C{"BadNoteThenMenu", R"({"notify":{"title":"A"},"menu":{)" + empty + "}}", false},
+        C{"NoteThenBadMenu", R"({"notify":{"title":"A","body":"B"},"menu":{}})", false},
+        C{"ValidMenuThenBadMenu", R"({"menu":{"title":"1","tooltip":"","items":[]},"menu":{}})",
+          false}}) {
+    EXPECT_EQ(decode(row.line).has_value(), row.accepted) << row.name << ": " << row.line;
   }
 }
 
 // Absent, null, empty and false stay apart; keys match exactly; the last duplicate wins.
 TEST(MessageDecoderTest, DecodesEachFieldOfAnEntry) {
-  const std::pair<const char*, Item> cases[] = {
-      {R"({"id":"a","text":"A","detail":"d","icon":"bell","checked":true,"bold":false,)"
+  struct Case : test::Row {
+    const char* json;
+    Item expected;
+  };
+  const Case cases[] = {
+      {"AllFields",
+       R"({"id":"a","text":"A","detail":"d","icon":"bell","checked":true,"bold":false,)"
        R"("ready":true,"disabled":false,"children":[{"id":"b"},{}],"unknown":{"y":[]}})",
        {.id = "a",
         .text = "A",
@@ -88,22 +111,26 @@ TEST(MessageDecoderTest, DecodesEachFieldOfAnEntry) {
         .ready = true,
         .children = Items{Item{.id = "b"}, Item{}},
         .disabled = false}},
-      {R"({"id":null,"text":null,"detail":null,"icon":null,"checked":null,"bold":null,)"
+      {"AllNull",
+       R"({"id":null,"text":null,"detail":null,"icon":null,"checked":null,"bold":null,)"
        R"("ready":null,"children":null,"disabled":null})",
        {}},
-      {R"({"id":"","text":"","children":[]})", {.id = "", .text = "", .children = Items{}}},
-      {R"({"checked":false})", {.checked = false}},
-      {R"({"ID":"x","Text":"y","id ":"z","checked ":1})", {}},
-      {R"({"\u0069d":"a","t\u0065xt":"\u0041","ch\u0065cked":true})",
+      {"EmptyValues",
+       R"({"id":"","text":"","children":[]})",
+       {.id = "", .text = "", .children = Items{}}},
+      {"CheckedFalse", R"({"checked":false})", {.checked = false}},
+      {"KeysMatchExactly", R"({"ID":"x","Text":"y","id ":"z","checked ":1})", {}},
+      {"EscapedKeys",
+       R"({"\u0069d":"a","t\u0065xt":"\u0041","ch\u0065cked":true})",
        {.id = "a", .text = "A", .checked = true}},
-      {R"({"id":"a","id":"b"})", {.id = "b"}},
-      {R"({"id":"a","id":null})", {}},
-      {R"({"children":[{}],"children":[]})", {.children = Items{}}},
+      {"LastIdWins", R"({"id":"a","id":"b"})", {.id = "b"}},
+      {"LastNullWins", R"({"id":"a","id":null})", {}},
+      {"LastChildrenWin", R"({"children":[{}],"children":[]})", {.children = Items{}}},
   };
-  for (const auto& [json, expected] : cases) {
-    auto message = decode(menuWithItems(json));
-    ASSERT_TRUE(message && message->menu && message->menu->items.size() == 1) << json;
-    EXPECT_TRUE(message->menu->items[0] == expected) << json;
+  for (const Case& row : cases) {
+    auto message = decode(menuWithItems(row.json));
+    ASSERT_TRUE(message && message->menu && message->menu->items.size() == 1) << row.name;
+    EXPECT_TRUE(message->menu->items[0] == row.expected) << row.name;
   }
 }
 

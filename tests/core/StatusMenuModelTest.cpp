@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "StatusMenu/Text.h"
+#include "support/Tables.h"
 
 namespace nvx {
 namespace {
@@ -11,15 +12,17 @@ using Item = StatusMenuModel::Item;
 using Items = std::vector<Item>;
 
 TEST(TextTest, ComparesByCanonicalEquivalenceWithCaseCounting) {
-  struct C {
+  struct C : test::Row {
     const char *a, *b;
     bool same;
   };
-  for (const C& c : {C{"", "", true}, C{"black", "black", true}, C{"black", "Black", false},
-                     C{"\xC3\xA9", "e", false},
-                     C{"caf\xC3\xA9", "cafe\xCC\x81", true},  // precomposed, e + combining acute
-                     C{"\xEF\xAC\x81", "fi", false},          // compatibility ligature U+FB01
-                     C{"\xC3\xA9", "\xC3\x89", false}}) {     // case counts outside ASCII too
+  for (const C& c :
+       {C{"Empty", "", "", true}, C{"Equal", "black", "black", true},
+        C{"Case", "black", "Black", false}, C{"Accent", "\xC3\xA9", "e", false},
+        C{"Composed", "caf\xC3\xA9", "cafe\xCC\x81", true},  // precomposed, e + combining acute
+        C{"Ligature", "\xEF\xAC\x81", "fi", false},          // compatibility ligature U+FB01
+        C{"CaseOutsideAscii", "\xC3\xA9", "\xC3\x89", false}}) {  // case counts outside ASCII too
+    SCOPED_TRACE(c.name);
     EXPECT_EQ(sameText(c.a, c.b), c.same) << c.a << " vs " << c.b;
     EXPECT_EQ(sameText(c.b, c.a), c.same) << c.b << " vs " << c.a;
   }

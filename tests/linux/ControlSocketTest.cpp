@@ -5,6 +5,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "support/Tables.h"
+
 namespace nvx::platform {
 namespace {
 
@@ -24,13 +26,16 @@ TEST(ControlSocketTest, OpensOnlyOnAConnectedStreamSocketAboveTheStandardStreams
   const int stdinCopy = dup(0);
   ASSERT_EQ(dup2(pair[0], 0), 0);
 
-  using C = std::tuple<const char*, int, bool>;
-  for (const auto& [name, fd, open] :
-       {C{"standard input", 0, false}, C{"a pipe", pipeFds[0], false},
-        C{"a datagram socket", datagrams[0], false}, C{"an unconnected socket", unconnected, false},
-        C{"a listening socket", listening, false}, C{"none", -1, false},
-        C{"a socket pair's end", pair[1], true}}) {
-    EXPECT_EQ(ControlSocket(fd).isOpen(), open) << name;
+  struct C : test::Row {
+    int fd;
+    bool open;
+  };
+  for (const C& row :
+       {C{"StandardInput", 0, false}, C{"Pipe", pipeFds[0], false},
+        C{"DatagramSocket", datagrams[0], false}, C{"UnconnectedSocket", unconnected, false},
+        C{"ListeningSocket", listening, false}, C{"None", -1, false},
+        C{"SocketPairEnd", pair[1], true}}) {
+    EXPECT_EQ(ControlSocket(row.fd).isOpen(), row.open) << row.name;
   }
   dup2(stdinCopy, 0);
   for (int fd : {stdinCopy, pair[0], pair[1], pipeFds[0], pipeFds[1], datagrams[0], datagrams[1],

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "DesktopTest.h"
+#include "support/Tables.h"
 
 namespace nvx::test {
 namespace {
@@ -224,11 +225,14 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
 TEST_F(DesktopAgentTest, BadCallsGetErrorsAndChooseNothing) {
   apply("2", kItems);
   apply("2", R"({"id":"x"},{"id":"y"})", 2);  // a rebuild: ids 1 to 5 are gone
-  for (const auto& [method, args] : {std::pair{"GetLayout", "('0',)"},
-                                     {"Event", "(6, 'clicked')"},
-                                     {"GetLayout", "(0, -7, @as [])"},
-                                     {"Event", "(1, 'clicked', <0>, uint32 0)"}}) {
-    EXPECT_EQ(menuCall(method, args), "org.freedesktop.DBus.Error.InvalidArgs") << args;
+  struct Call : Row {
+    const char *method, *args;
+  };
+  for (const Call& row :
+       {Call{"WrongType", "GetLayout", "('0',)"}, Call{"TooFewArgs", "Event", "(6, 'clicked')"},
+        Call{"BadDepth", "GetLayout", "(0, -7, @as [])"},
+        Call{"GoneId", "Event", "(1, 'clicked', <0>, uint32 0)"}}) {
+    EXPECT_EQ(menuCall(row.method, row.args), "org.freedesktop.DBus.Error.InvalidArgs") << row.name;
   }
   EXPECT_EQ(withoutRevision(menuCall("GetLayout", "(0, -1, ['label'])")),
             ", (0, @a{sv} {}, [<(6, {'label': <''>}, @av [])>, <(7, {'label': <''>}, @av [])>]))");

@@ -11,6 +11,7 @@
 #include "platform/linux/dbus/DesktopNames.h"
 #include "platform/linux/hotkeys/PortalHotKeys.h"
 #include "platform/linux/hotkeys/X11HotKeys.h"
+#include "support/Tables.h"
 
 namespace nvx::test {
 namespace {
@@ -45,18 +46,23 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
   Xvfb x;
   // xdotool's commands with key names, or Xvfb's keycodes: 46 at L's position, 57 at N's. Before
   // the last two rows l and n change places, as in a layout with another letter at L.
-  const std::pair<std::string, int> rows[] = {
-      {"key ctrl+alt+l", 1},
-      {"key ctrl+alt+l ctrl+alt+l ctrl+alt+l", 3},
-      {"keydown ctrl+alt+l sleep 1 keyup ctrl+alt+l", 1},  // held until it repeats
-      {"key ctrl+shift+l", 0},
-      {"key ctrl+alt+shift+l", 0},
-      {"key Num_Lock ctrl+alt+l Num_Lock", 1},
-      {"key Caps_Lock ctrl+alt+l Caps_Lock", 1},
-      {"key ctrl+alt+46", 1},
-      {"key ctrl+alt+57", 0}};
-  for (const auto& [keys, expected] : rows) {
-    if (keys == "key ctrl+alt+46") {
+  struct Press : Row {
+    std::string keys;
+    int expected;
+  };
+  const Press rows[] = {
+      {"Once", "key ctrl+alt+l", 1},
+      {"ThreeTimes", "key ctrl+alt+l ctrl+alt+l ctrl+alt+l", 3},
+      {"Held", "keydown ctrl+alt+l sleep 1 keyup ctrl+alt+l", 1},  // held until it repeats
+      {"Shift", "key ctrl+shift+l", 0},
+      {"ExtraShift", "key ctrl+alt+shift+l", 0},
+      {"NumLock", "key Num_Lock ctrl+alt+l Num_Lock", 1},
+      {"CapsLock", "key Caps_Lock ctrl+alt+l Caps_Lock", 1},
+      {"AtLsPosition", "key ctrl+alt+46", 1},
+      {"LetterL", "key ctrl+alt+57", 0}};
+  for (const Press& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.keys == "key ctrl+alt+46") {
       const std::unique_ptr<Display, GFree<XCloseDisplay>> d(XOpenDisplay(x.display.c_str()));
       KeySym atL[] = {XK_n, XK_N}, atN[] = {XK_l, XK_L};
       XChangeKeyboardMapping(d.get(), 46, 2, atL, 1);
@@ -67,13 +73,13 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
     hotKeys.installHandler([&] { ++presses; });
     const auto registration = hotKeys.registerHotKey(kKeyL, kControlOption, kId);
     ASSERT_TRUE(registration);
-    ChildProcess({.argv = {"sh", "-c", "xdotool " + keys}, .env = {{"DISPLAY", x.display}}})
+    ChildProcess({.argv = {"sh", "-c", "xdotool " + row.keys}, .env = {{"DISPLAY", x.display}}})
         .finish();
     // The server sent our events before it answered xdotool's last request: once the
     // connection is drained, every press has been seen.
-    spinUntil([&] { return presses >= expected; });
+    spinUntil([&] { return presses >= row.expected; });
     drain();
-    EXPECT_EQ(presses, expected) << keys;
+    EXPECT_EQ(presses, row.expected) << row.keys;
   }
   // Another client holds the key; then the server goes away, which the process survives.
   X11HotKeys first(x.display.c_str()), second(x.display.c_str());

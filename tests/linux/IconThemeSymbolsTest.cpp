@@ -8,6 +8,7 @@
 
 #include "platform/linux/images/IconThemeSymbols.h"
 #include "platform/linux/images/ThemeIconImage.h"
+#include "support/Tables.h"
 
 namespace nvx::platform {
 namespace {
@@ -64,20 +65,24 @@ TEST(IconThemeSymbolsTest, TheFirstNameTheThemeChainDrawsAtMenuSize) {
   setenv("HOME", root.c_str(), 1);
   setenv("XDG_DATA_DIRS", (root / "data").c_str(), 1);
   IconThemeSymbols symbols;
-  const std::pair<const char*, const char*> rows[] = {
-      {"document-send", "document-send"},   // a freedesktop name passes through
-      {"edit-find", "edit-find-symbolic"},  // or its symbolic variant, scalable
-      {"bell", "notifications"},            // the colour icon is 48 px: the next name
-      {"rectangle.stack", ""},              // the theme's 48 px icon hides its parent's
-      {"person", ""},                       // a doubled folder
-      {"gearshape", ""},                    // a folder the theme does not list
-      {"star.fill", "starred-symbolic"},    // inherited, as the cache files it
-      {"clock", "appointment-soon"},        // in hicolor, one pixel off
-      {"star", ""},                         // in no theme in use
-      {"../Chosen/16x16/actions/document-send", ""}};
-  for (const auto& [symbol, icon] : rows) {
-    const auto image = std::dynamic_pointer_cast<ThemeIconImage>(symbols.symbolImage(symbol, ""));
-    EXPECT_EQ(image ? image->iconName() : "", icon) << symbol;
+  struct Symbol : test::Row {
+    const char *symbol, *icon;
+  };
+  const Symbol rows[] = {
+      {"Freedesktop", "document-send", "document-send"},  // a freedesktop name passes through
+      {"Symbolic", "edit-find", "edit-find-symbolic"},    // or its symbolic variant, scalable
+      {"TooBig", "bell", "notifications"},                // the colour icon is 48 px: the next name
+      {"Hidden", "rectangle.stack", ""},               // the theme's 48 px icon hides its parent's
+      {"Doubled", "person", ""},                       // a doubled folder
+      {"Unlisted", "gearshape", ""},                   // a folder the theme does not list
+      {"Inherited", "star.fill", "starred-symbolic"},  // inherited, as the cache files it
+      {"Hicolor", "clock", "appointment-soon"},        // in hicolor, one pixel off
+      {"Missing", "star", ""},                         // in no theme in use
+      {"Path", "../Chosen/16x16/actions/document-send", ""}};
+  for (const Symbol& row : rows) {
+    const auto image =
+        std::dynamic_pointer_cast<ThemeIconImage>(symbols.symbolImage(row.symbol, ""));
+    EXPECT_EQ(image ? image->iconName() : "", row.icon) << row.name;
   }
   for (const auto& [name, value] : saved)
     value ? setenv(name, value->c_str(), 1) : unsetenv(name);

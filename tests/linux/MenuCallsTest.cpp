@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "DesktopTest.h"
 #include "StatusMenu/Style.h"
 #include "platform/linux/menu/DesktopMenu.h"
@@ -117,18 +115,25 @@ TEST(MenuCallsTest, OnlyClicksOnEntriesThatTakeThemChooseAndOnlyOnePerMessage) {
   Tree t;
   // Event or EventGroup arguments, the reply and the entry chosen last: only "clicked" is a
   // click, and 3 (disabled), 2 (a separator) and 4 (a submenu parent) take none.
-  const std::tuple<const char*, const char*, std::int32_t> rows[] = {
-      {"(1, 'hovered', <0>, uint32 0)", "()", 0},
-      {"(3, 'clicked', <0>, uint32 0)", "()", 0},
-      {"([(99, 'clicked', <0>, uint32 0), (1, 'clicked', <0>, 0), (5, 'clicked', <0>, 0)],)",
+  struct Click : Row {
+    const char *args, *reply;
+    std::int32_t expected;
+  };
+  const Click rows[] = {
+      {"Hover", "(1, 'hovered', <0>, uint32 0)", "()", 0},
+      {"Disabled", "(3, 'clicked', <0>, uint32 0)", "()", 0},
+      {"GroupFirstTaken",
+       "([(99, 'clicked', <0>, uint32 0), (1, 'clicked', <0>, 0), (5, 'clicked', <0>, 0)],)",
        "([99],)", 1},
-      {"([(1, 'hovered', <0>, uint32 0), (1, 'opened', <0>, 0), (1, 'closed', <0>, 0), "
+      {"GroupOnlyFifthTakes",
+       "([(1, 'hovered', <0>, uint32 0), (1, 'opened', <0>, 0), (1, 'closed', <0>, 0), "
        "(3, 'clicked', <0>, 0), (2, 'clicked', <0>, 0), (4, 'clicked', <0>, 0), "
        "(5, 'clicked', <0>, 0)],)",
        "(@ai [],)", 5}};
-  for (const auto& [args, reply, expected] : rows) {
-    EXPECT_EQ(t.call(args[1] == '[' ? "EventGroup" : "Event", args), reply);
-    EXPECT_EQ(t.chosenId, expected) << args;
+  for (const Click& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(t.call(row.args[1] == '[' ? "EventGroup" : "Event", row.args), row.reply);
+    EXPECT_EQ(t.chosenId, row.expected) << row.args;
   }
   t.tree.find(4)->setEnabled(false);  // 5 is then out of a person's reach
   EXPECT_FALSE(clickEntry(t.tree, 5));

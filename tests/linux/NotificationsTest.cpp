@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <tuple>
 
 #include "DesktopTest.h"
 #include "platform/linux/dbus/DesktopNames.h"
 #include "platform/linux/notifications/FreedesktopNotifications.h"
+#include "support/Tables.h"
 
 namespace nvx::test {
 namespace {
@@ -57,16 +57,19 @@ class NotificationsTest : public ::testing::Test, public platform::NotificationD
 };
 
 TEST_F(NotificationsTest, SendsTheNoteAsPlainTextWithTheDefaultActionAndSound) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"ret = ['body', 'body-markup']", "a &lt; b &amp; c"},  // capabilities, body sent
-      {"ret = ['body']", "a < b & c"}};
-  for (const auto& [capabilities, sent] : rows) {
+  struct Server : Row {
+    const char *capabilities, *sent;
+  };
+  const Server rows[] = {{"Markup", "ret = ['body', 'body-markup']", "a &lt; b &amp; c"},
+                         {"PlainText", "ret = ['body']", "a < b & c"}};
+  for (const Server& row : rows) {
+    SCOPED_TRACE(row.name);
     mock("AddMethod", g_variant_new("(sssss)", kNotificationsInterface, kGetCapabilities, "", "as",
-                                    capabilities));
+                                    row.capabilities));
     ASSERT_EQ(post("a < b & c"), true);
     const std::string calls = mock("GetMethodCalls", g_variant_new("(s)", kNotify));
     EXPECT_EQ(calls.substr(calls.rfind("[<'Norvane'>")),
-              std::string("[<'Norvane'>, <uint32 0>, <'orvel'>, <'Title'>, <'") + sent +
+              std::string("[<'Norvane'>, <uint32 0>, <'orvel'>, <'Title'>, <'") + row.sent +
                   "'>, <['default', 'Open']>, <{'sound-name': <'message-new-instant'>}>, "
                   "<-1>])],)");
   }
@@ -78,27 +81,32 @@ TEST_F(NotificationsTest, OnlyTheServersActionOnOneOfOurOpenNotesIsAResponse) {
   center_.setDelegate(this);
   // Sent by another connection straight to us, on our note (else another program's), after
   // the server closed the note, the action's key, and the responses it gives.
-  const std::tuple<const char*, bool, bool, bool, const char*, int> rows[] = {
-      {"ServerOnOurNote", false, true, false, kDefaultAction, 1},
-      {"ServerOnAnotherProgramsNote", false, false, false, kDefaultAction, 0},
-      {"ServerOnOurClosedNote", false, true, true, kDefaultAction, 0},
-      {"ServerWithAnActionNeverOffered", false, true, false, "inline-reply", 0},
-      {"ServerWithAnEmptyKey", false, true, false, "", 0},
-      {"ForgedByAnotherConnection", true, true, false, kDefaultAction, 0}};
-  for (guint32 id = 1; const auto& [name, forged, ours, closedBefore, key, responses] : rows) {
+  struct Action : Row {
+    bool forged, ours, closedBefore;
+    const char* key;
+    int responses;
+  };
+  const Action rows[] = {{"ServerOnOurNote", false, true, false, kDefaultAction, 1},
+                         {"ServerOnAnotherProgramsNote", false, false, false, kDefaultAction, 0},
+                         {"ServerOnOurClosedNote", false, true, true, kDefaultAction, 0},
+                         {"ServerWithAnActionNeverOffered", false, true, false, "inline-reply", 0},
+                         {"ServerWithAnEmptyKey", false, true, false, "", 0},
+                         {"ForgedByAnotherConnection", true, true, false, kDefaultAction, 0}};
+  for (guint32 id = 1; const Action& row : rows) {
+    SCOPED_TRACE(row.name);
     ASSERT_EQ(post("body"), true);
     const int before = responses_;
-    const guint32 target = ours ? id : 99;  // the server numbers notes from 1
-    if (closedBefore)
+    const guint32 target = row.ours ? id : 99;  // the server numbers notes from 1
+    if (row.closedBefore)
       mock("EmitSignal", g_variant_new_parsed("(%s, %s, 'uu', [<%u>, <%u>])",
                                               kNotificationsInterface, kNotificationClosed, id, 2));
-    if (forged) {
+    if (row.forged) {
       forge(bus_, product_->uniqueName(), kNotificationsPath, kNotificationsInterface,
-            kActionInvoked, g_variant_new("(us)", target, key));
+            kActionInvoked, g_variant_new("(us)", target, row.key));
     } else {
-      invoke(target, key);
+      invoke(target, row.key);
     }
-    EXPECT_EQ(responses_ - before, responses) << name;
+    EXPECT_EQ(responses_ - before, row.responses);
     ++id;
   }
 }

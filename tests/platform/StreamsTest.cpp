@@ -13,6 +13,7 @@
 
 #include "platform/streams/LineReader.h"
 #include "platform/streams/WriteAll.h"
+#include "support/Tables.h"
 
 namespace nvx {
 namespace {
@@ -31,14 +32,20 @@ Lines frame(std::string_view input, std::size_t chunk) {
 }
 
 TEST(LineFramerTest, SplitsTheSameWayWhateverTheChunkSize) {
-  using C = std::pair<std::string, Lines>;
-  for (const auto& [input, expected] :
-       {C{"", {}}, C{"\n", {""}}, C{"a\nb\n", {"a", "b"}}, C{"a\nb", {"a", "b"}},
-        C{"a\r\nb\r\n", {"a", "b"}}, C{"a\rb\n", {"a\rb"}}, C{"a\r", {"a\r"}}, C{"\r\n", {""}},
-        C{"a\r\r\n", {"a\r"}}, C{"\n\n", {"", ""}},
-        C{std::string("a\0b\n", 4), {std::string("a\0b", 3)}}}) {
-    for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, input.size() + 1})
-      EXPECT_EQ(frame(input, chunk), expected) << testing::PrintToString(input) << " by " << chunk;
+  struct C : test::Row {
+    std::string input;
+    Lines expected;
+  };
+  for (const C& row : {C{"Empty", "", {}}, C{"OnlyLf", "\n", {""}},
+                       C{"TwoLines", "a\nb\n", {"a", "b"}}, C{"UnendedLast", "a\nb", {"a", "b"}},
+                       C{"CrLf", "a\r\nb\r\n", {"a", "b"}}, C{"InnerCr", "a\rb\n", {"a\rb"}},
+                       C{"TrailingCr", "a\r", {"a\r"}}, C{"OnlyCrLf", "\r\n", {""}},
+                       C{"CrCrLf", "a\r\r\n", {"a\r"}}, C{"TwoEmpty", "\n\n", {"", ""}},
+                       C{"Nul", std::string("a\0b\n", 4), {std::string("a\0b", 3)}}}) {
+    SCOPED_TRACE(row.name);
+    for (std::size_t chunk : {std::size_t{1}, std::size_t{2}, std::size_t{3}, row.input.size() + 1})
+      EXPECT_EQ(frame(row.input, chunk), row.expected)
+          << testing::PrintToString(row.input) << " by " << chunk;
   }
 }
 
@@ -151,15 +158,21 @@ struct ScriptedWrite {
 };
 
 TEST(WriteAllTest, GoesOnAfterPartialWritesAndEintrAndDropsTheRestOnAnyOtherFailure) {
-  using C = std::tuple<std::vector<ssize_t>, std::string, bool>;
-  for (const auto& [steps, written, result] :
-       {C{{2, 1, 9}, "hello", true}, C{{-EINTR, 9}, "hello", true}, C{{3, -EPIPE}, "hel", false},
-        C{{-EBADF}, "", false}, C{{0}, "", false}}) {
-    ScriptedWrite::steps = steps;
+  struct C : test::Row {
+    std::vector<ssize_t> steps;
+    std::string written;
+    bool result;
+  };
+  for (const C& row :
+       {C{"Partial", {2, 1, 9}, "hello", true}, C{"Eintr", {-EINTR, 9}, "hello", true},
+        C{"Epipe", {3, -EPIPE}, "hel", false}, C{"Ebadf", {-EBADF}, "", false},
+        C{"Zero", {0}, "", false}}) {
+    SCOPED_TRACE(row.name);
+    ScriptedWrite::steps = row.steps;
     ScriptedWrite::next = 0;
     ScriptedWrite::written.clear();
-    EXPECT_EQ(writeAll(1, "hello", &ScriptedWrite::write), result) << written;
-    EXPECT_EQ(ScriptedWrite::written, written);
+    EXPECT_EQ(writeAll(1, "hello", &ScriptedWrite::write), row.result) << row.written;
+    EXPECT_EQ(ScriptedWrite::written, row.written);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/MenuBuilder.h"
+#include "support/Tables.h"
 
 namespace nvx::test {
 namespace {
@@ -10,8 +11,7 @@ namespace {
 const std::string kFFFC(platform::AttributedString::kAttachmentCharacter);
 
 TEST(MenuDumpTest, DescribeRendersTheLiveStatusItemAndTopLevelEntries) {
-  struct Case {
-    const char* name;
+  struct Case : Row {
     std::vector<Item> items;
     std::string title;
     std::string expected;
@@ -19,34 +19,25 @@ TEST(MenuDumpTest, DescribeRendersTheLiveStatusItemAndTopLevelEntries) {
     bool image = true;
   };
   const Case cases[] = {
-      {"an icon, a check, a detail, a separator and a plain entry",
+      {"IconCheckDetailSeparatorPlain",
        {entry("a").icon("star").text("abc").detail("xy").checked(), separator(),
         entry("b").text("Open")},
        "",
        "bar: [orvel]\n(icon) [x] " + kFFFC + "  abc  |  xy\n---\n(NO ICON) Open"},
-      {"a title follows the bracket with its own leading space", {}, "12", "bar: [orvel] 12"},
-      {"every tab shows",
+      {"TitleAfterBracketWithSpace", {}, "12", "bar: [orvel] 12"},
+      {"EveryTabShows",
        {entry("a").text("a\tb").detail("c")},
        "",
        "bar: [orvel]\n(NO ICON) a  |  b  |  c"},
-      {"an unknown icon gives no icon mark",
-       {entry("a").icon("nope").text("t")},
-       "",
-       "bar: [orvel]\n(NO ICON) t"},
-      {"an empty title, with no first character, gives no icon mark",
-       {entry("a")},
-       "",
-       "bar: [orvel]\n(NO ICON) "},
-      {"a submenu shows as one line",
+      {"UnknownIconNoMark", {entry("a").icon("nope").text("t")}, "", "bar: [orvel]\n(NO ICON) t"},
+      {"EmptyTitleNoMark", {entry("a")}, "", "bar: [orvel]\n(NO ICON) "},
+      {"SubmenuOneLine",
        {entry("a").text("More").children({entry("b")})},
        "",
        "bar: [orvel]\n(NO ICON) More"},
-      {"a separator with text and children is only a separator",
-       {separator().text("x").children({entry("c")})},
-       "",
-       "bar: [orvel]\n---"},
-      {"no image", {entry("a").text("t")}, "5", "bar: [no image] 5\n(NO ICON) t", {}, false},
-      {"no button",
+      {"SeparatorOnly", {separator().text("x").children({entry("c")})}, "", "bar: [orvel]\n---"},
+      {"NoImage", {entry("a").text("t")}, "5", "bar: [no image] 5\n(NO ICON) t", {}, false},
+      {"NoButton",
        {entry("a").text("t")},
        "5",
        "bar: [no image]\n(NO ICON) t",

@@ -1,35 +1,42 @@
 #include <gtest/gtest.h>
 
 #include "support/MenuBuilder.h"
+#include "support/Tables.h"
 
 namespace nvx::test {
 namespace {
 
 // Lists of entries, labelled: lists with the same label have the same shape, for every pair.
 TEST(ShapeTest, ListsHaveTheSameShapeExactlyWhenTheirIdsInPreOrderAreEquivalent) {
-  const std::vector<std::pair<char, std::vector<Item>>> lists = {
-      {'0', {}},
-      {'s', {separator()}},
-      {'a', {entry("a")}},
-      {'a', {entry("a").children({})}},
-      {'b', {entry("a").children({entry("b")})}},
-      {'b', {entry("a"), entry("b")}},
-      {'d', {entry("a").children({entry("b"), separator(), entry("c").children({entry("d")})})}},
-      {'d', {entry("a"), entry("b"), separator(), entry("c"), entry("d")}},
-      {'x', {separator().children({entry("a")})}},  // a separator's children count
-      {'e', {entry("Caf\xC3\xA9")}},
-      {'e', {entry("Cafe\xCC\x81")}},  // canonically equivalent
-      {'A', {entry("A")}},             // letter case counts
-      {'E', {entry("")}},              // an empty id is no separator
-      {'y', {entry("a").children({separator()}), entry("b")}},
-      {'y', {entry("a"), separator().children({entry("b")})}},
+  struct List : Row {
+    char label;
+    std::vector<Item> items;
   };
-  for (const auto& [labelA, a] : lists) {
-    for (const auto& [labelB, b] : lists) {
-      EXPECT_EQ(sameShape(a, b), labelA == labelB) << labelA << " " << labelB;
+  const std::vector<List> lists = {
+      {"None", '0', {}},
+      {"Separator", 's', {separator()}},
+      {"Entry", 'a', {entry("a")}},
+      {"EmptySubmenu", 'a', {entry("a").children({})}},
+      {"Child", 'b', {entry("a").children({entry("b")})}},
+      {"Sibling", 'b', {entry("a"), entry("b")}},
+      {"Nested",
+       'd',
+       {entry("a").children({entry("b"), separator(), entry("c").children({entry("d")})})}},
+      {"Flat", 'd', {entry("a"), entry("b"), separator(), entry("c"), entry("d")}},
+      {"SeparatorKids", 'x', {separator().children({entry("a")})}},  // a separator's children count
+      {"Composed", 'e', {entry("Caf\xC3\xA9")}},
+      {"Decomposed", 'e', {entry("Cafe\xCC\x81")}},  // canonically equivalent
+      {"Capital", 'A', {entry("A")}},                // letter case counts
+      {"EmptyId", 'E', {entry("")}},                 // an empty id is no separator
+      {"ChildSeparator", 'y', {entry("a").children({separator()}), entry("b")}},
+      {"SeparatorParent", 'y', {entry("a"), separator().children({entry("b")})}},
+  };
+  for (const List& a : lists) {
+    for (const List& b : lists) {
+      EXPECT_EQ(sameShape(a.items, b.items), a.label == b.label) << a.name << " " << b.name;
     }
   }
-  const Item item = lists[6].second[0];
+  const Item item = lists[6].items[0];
   EXPECT_EQ(item.shape(), (Shape{"a", "b", std::nullopt, "c", "d"}));
 }
 

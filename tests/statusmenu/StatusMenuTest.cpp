@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/MenuBuilder.h"
+#include "support/Tables.h"
 
 namespace nvx::test {
 namespace {
@@ -121,25 +122,32 @@ TEST(StatusMenuTest, AnyIdOrSeparatorChangeAnywhereInTheTreeRebuilds) {
 // Refreshes restyle the entries they find and build nothing: an entry keeps its enabled state
 // and its submenu (or none) as built, and a separator stays a separator.
 TEST(StatusMenuTest, ARefreshKeepsWhatWasBuiltOfEachEntry) {
-  const std::tuple<std::vector<Item>, std::vector<Item>, std::string> cases[] = {
-      {{entry("a")}, {entry("a").disabled()}, "a"},
-      {{entry("a").disabled(), entry("b")}, {entry("a"), entry("b")}, "a! b"},
-      {{entry("a")}, {entry("a").children({})}, "a"},
-      {{entry("a").children({})}, {entry("a")}, "a:{}"},
-      {{entry("A").children({entry("B")}), entry("D")},
+  struct Refresh : Row {
+    std::vector<Item> first, second;
+    std::string shown;
+  };
+  const Refresh cases[] = {
+      {"KeepsEnabled", {entry("a")}, {entry("a").disabled()}, "a"},
+      {"KeepsDisabled", {entry("a").disabled(), entry("b")}, {entry("a"), entry("b")}, "a! b"},
+      {"AddsNoSubmenu", {entry("a")}, {entry("a").children({})}, "a"},
+      {"KeepsEmptySubmenu", {entry("a").children({})}, {entry("a")}, "a:{}"},
+      {"KeepsSubmenus",
+       {entry("A").children({entry("B")}), entry("D")},
        {entry("A"), entry("B").children({entry("D")})},
        "A:{B} B"},
-      {{entry("A"), separator().children({entry("B")})},
+      {"KeepsSeparator",
+       {entry("A"), separator().children({entry("B")})},
        {entry("A").children({separator()}), entry("B")},
        "A ---"},
   };
-  for (const auto& [first, second, shown] : cases) {
+  for (const Refresh& row : cases) {
+    SCOPED_TRACE(row.name);
     Harness h;
-    h.update(first);
+    h.update(row.first);
     const Ids ids = entryIds(h.menu());
-    h.update(second);
-    EXPECT_EQ(entryIds(h.menu()), ids) << shown;
-    EXPECT_EQ(render(h.menu()), shown);
+    h.update(row.second);
+    EXPECT_EQ(entryIds(h.menu()), ids) << row.shown;
+    EXPECT_EQ(render(h.menu()), row.shown);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/MenuBuilder.h"
+#include "support/Tables.h"
 
 namespace nvx::test {
 namespace {
@@ -49,38 +50,43 @@ class StyleTest : public ::testing::Test {
 
 // Ranges count UTF-16 units; the detail and its tab are in the menu font, grey or green.
 TEST_F(StyleTest, GivesTheTitleItsTextAndDetailWithTheirFontsColoursAndTab) {
-  const std::tuple<const char*, Item, double, AttributedString> cases[] = {
-      {"text and detail", entry("a").text("abc").detail("xy"), 100,
+  struct Title : Row {
+    Item item;
+    double tab;
+    AttributedString title;
+  };
+  const Title cases[] = {
+      {"TextAndDetail", entry("a").text("abc").detail("xy"), 100,
        titled("abc\txy", {{{0, 6}, kMenu}, {{3, 3}, kGrey}, {{0, 6}, tabAt(100)}})},
-      {"bold text, never the detail", entry("a").text("abc").detail("xy").bold(), 100,
+      {"BoldNeverTheDetail", entry("a").text("abc").detail("xy").bold(), 100,
        titled("abc\txy", {{{0, 3}, FontRole::BoldSystem},
                           {{3, 3}, kMenu},
                           {{3, 3}, kGrey},
                           {{0, 6}, tabAt(100)}})},
-      {"only an id", entry("a"), 100, titled("", {})},
-      {"ready without a detail", entry("a").text("t").ready(), 100, titled("t", {{{0, 1}, kMenu}})},
-      {"ready detail", entry("a").text("t").detail("d").ready(), 100,
+      {"OnlyAnId", entry("a"), 100, titled("", {})},
+      {"ReadyWithoutDetail", entry("a").text("t").ready(), 100, titled("t", {{{0, 1}, kMenu}})},
+      {"ReadyDetail", entry("a").text("t").detail("d").ready(), 100,
        titled("t\td", {{{0, 3}, kMenu}, {{1, 2}, ColorRole::SystemGreen}, {{0, 3}, tabAt(100)}})},
-      {"not ready", entry("a").text("t").detail("d").ready(false), 100,
+      {"NotReady", entry("a").text("t").detail("d").ready(false), 100,
        titled("t\td", {{{0, 3}, kMenu}, {{1, 2}, kGrey}, {{0, 3}, tabAt(100)}})},
-      {"an empty detail is none", entry("a").text("abc").detail(""), 100,
+      {"EmptyDetailIsNone", entry("a").text("abc").detail(""), 100,
        titled("abc", {{{0, 3}, kMenu}})},
-      {"a space is a detail", entry("a").text("abc").detail(" "), 100,
+      {"SpaceIsADetail", entry("a").text("abc").detail(" "), 100,
        titled("abc\t ", {{{0, 5}, kMenu}, {{3, 2}, kGrey}, {{0, 5}, tabAt(100)}})},
-      {"no such symbol", entry("a").icon("no.such").text("abc"), 100,
+      {"NoSuchSymbol", entry("a").icon("no.such").text("abc"), 100,
        titled("abc", {{{0, 3}, kMenu}})},
-      {"no symbol without a name", entry("a").icon("").text("abc"), 100,
+      {"NoSymbolWithoutName", entry("a").icon("").text("abc"), 100,
        titled("abc", {{{0, 3}, kMenu}})},
-      {"symbol names match exactly", entry("a").icon("Star").text("abc"), 100,
+      {"SymbolNamesMatchExactly", entry("a").icon("Star").text("abc"), 100,
        titled("abc", {{{0, 3}, kMenu}})},
-      {"a submenu's tab at zero", entry("a").text("t").detail("d"), 0,
+      {"SubmenuTabAtZero", entry("a").text("t").detail("d"), 0,
        titled("t\td", {{{0, 3}, kMenu}, {{1, 2}, kGrey}, {{0, 3}, tabAt(0)}})},
-      {"a surrogate pair counts two", entry("a").text("a\xF0\x9F\x98\x80").detail("\xC3\xA9"), 100,
+      {"SurrogatePairCountsTwo", entry("a").text("a\xF0\x9F\x98\x80").detail("\xC3\xA9"), 100,
        titled("a\xF0\x9F\x98\x80\t\xC3\xA9",
               {{{0, 5}, kMenu}, {{3, 2}, kGrey}, {{0, 5}, tabAt(100)}})},
   };
-  for (const auto& [name, item, tab, title] : cases)
-    EXPECT_EQ(styled(item, tab), title) << name;
+  for (const Title& row : cases)
+    EXPECT_EQ(styled(row.item, row.tab), row.title) << row.name;
 }
 
 TEST_F(StyleTest, AnIconIsAConfiguredSymbolOnOneCharacterAndTwoSpacesInTheTextsFont) {
@@ -104,14 +110,18 @@ TEST_F(StyleTest, AnIconIsAConfiguredSymbolOnOneCharacterAndTwoSpacesInTheTextsF
 // not touch is the refresh's to show (StatusMenuTest).
 TEST_F(StyleTest, SetsTheStateOnOnlyForCheckedTrueAndTheIdAsRepresentedObject) {
   auto e = platform_.createMenuItem("", platform::MenuAction::Chosen);
-  for (auto [checked, state] : {std::pair{std::optional(true), ControlState::On},
-                                std::pair{std::optional<bool>(), ControlState::Off},
-                                std::pair{std::optional(true), ControlState::On},
-                                std::pair{std::optional(false), ControlState::Off}}) {
+  struct Check : Row {
+    std::optional<bool> checked;
+    ControlState state;
+  };
+  for (const Check& row :
+       {Check{"True", true, ControlState::On}, Check{"Absent", {}, ControlState::Off},
+        Check{"TrueAgain", true, ControlState::On}, Check{"False", false, ControlState::Off}}) {
+    SCOPED_TRACE(row.name);
     Item item = entry("a");
-    item.checked = checked;
+    item.checked = row.checked;
     styled(item, 100, e.get());
-    EXPECT_EQ(e->state(), state) << checked.value_or(false);
+    EXPECT_EQ(e->state(), row.state) << row.checked.value_or(false);
     EXPECT_EQ(e->representedObject(), "a");
   }
 }

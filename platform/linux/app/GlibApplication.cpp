@@ -116,6 +116,9 @@ bool GlibApplication::watchReadable(int fd, std::function<bool()> onReadable) {
   auto drop = [](gpointer data) { delete static_cast<Watch*>(data); };
   g_source_set_callback(source.get(), G_SOURCE_FUNC(+ready), new Watch(std::move(onReadable)),
                         drop);
+  // GLib takes a source that may not recurse out of the poll set while it runs, and writing
+  // its wake-up descriptor twice to do so; nothing here runs a nested loop.
+  g_source_set_can_recurse(source.get(), TRUE);
   g_source_attach(source.get(), context_);
   watches_.push_back(std::move(source));
   return true;

@@ -78,6 +78,9 @@ Bus::Bus(sd_bus* bus) : bus_(bus) {
   source->bus = bus_;
   source->fd = {sd_bus_get_fd(bus_), 0, 0};
   g_source_add_poll(source_, &source->fd);
+  // Not taken out of the poll set while it dispatches (two writes of GLib's wake-up descriptor
+  // a message): nothing here runs a nested loop.
+  g_source_set_can_recurse(source_, TRUE);
   g_source_attach(source_, nullptr);
 }
 

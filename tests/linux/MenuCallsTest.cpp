@@ -139,5 +139,28 @@ TEST(MenuCallsTest, OnlyClicksOnEntriesThatTakeThemChooseAndOnlyOnePerMessage) {
   EXPECT_FALSE(clickEntry(t.tree, 5));
 }
 
+// Asked to open, the menu asks hosts to show it and wants attention until told to close.
+TEST(MenuCallsTest, ARequestToOpenIsSignalledAndTheNoticeEndsWithIt) {
+  Tree t;
+  std::vector<std::string> seen;
+  g_dbus_connection_signal_subscribe(
+      t.daemon.connection(), t.bus->uniqueName(), nullptr, nullptr, "/MenuBar", nullptr,
+      G_DBUS_SIGNAL_FLAGS_NONE,
+      [](GDBusConnection*, const char*, const char*, const char*, const char* name, GVariant* args,
+         gpointer out) {
+        static_cast<std::vector<std::string>*>(out)->push_back(
+            name + std::string(" ") + GCharPtr(g_variant_print(args, FALSE)).get());
+      },
+      &seen, nullptr);
+  t.call("AboutToShow", "(0,)");  // the subscription is in place
+  t.exporter.requestOpen();
+  t.exporter.endAttention();
+  ASSERT_TRUE(spinUntil([&] { return seen.size() >= 3; }));
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "PropertiesChanged ('com.canonical.dbusmenu', {'Status': <'notice'>}, [])",
+                      "ItemActivationRequested (0, 0)",
+                      "PropertiesChanged ('com.canonical.dbusmenu', {'Status': <'normal'>}, [])"}));
+}
+
 }  // namespace
 }  // namespace nvx::test

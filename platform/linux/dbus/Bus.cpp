@@ -7,6 +7,11 @@
 #include "DesktopNames.h"
 
 namespace nvx::platform {
+namespace {
+
+constexpr int kMessagesPerDispatch = 64;
+
+}  // namespace
 
 // A GLib source that polls the connection's socket and dispatches what sd-bus has read,
 // including messages it queued while waiting for the reply to a synchronous call.
@@ -46,8 +51,11 @@ struct Bus::Source {
 
   static gboolean dispatch(GSource* source, GSourceFunc, gpointer) {
     auto* self = reinterpret_cast<Source*>(source);
+    // A bounded batch, so that a peer flooding the bus cannot starve the input; what is left
+    // shows as ready again on the next turn.
     int processed = 0;
-    while ((processed = sd_bus_process(self->bus, nullptr)) > 0) {
+    for (int i = 0; i < kMessagesPerDispatch; ++i) {
+      if ((processed = sd_bus_process(self->bus, nullptr)) <= 0) break;
     }
     // A closed connection stays closed: stop polling its socket, which would report its hang-up
     // on every turn of the loop. (A callback's error also ends the loop above, on an open

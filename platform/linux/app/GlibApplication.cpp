@@ -17,8 +17,15 @@ using Task = std::function<void()>;
 // D-Bus traffic are not starved by a burst of input.
 constexpr int kTasksPerDispatch = 64;
 
-// A queue at least this long counts as a burst, whose memory is handed back once it has run.
-constexpr gint kBurstTasks = 256;
+// Work between two waits of the loop, added up, after which the heap is trimmed once the
+// loop has waited this long with nothing to do.
+constexpr gint64 kBurstUs = 20'000;
+constexpr gint kQuietMs = 200;
+
+// The loop's time at work since the heap was last trimmed, and when its last wait ended.
+// One default context per process, and a poll function has no data of its own.
+gint64 busyUs = 0;
+gint64 lastWake = 0;
 
 struct TaskSource {
   GSource base;
@@ -50,8 +57,7 @@ struct Timer {
   Task action;
 };
 
-// glibc keeps freed heap pages for the process; after a burst of queued messages (the parent
-// may write them far faster than they are applied) that is hundreds of megabytes the agent
+// glibc keeps freed heap pages for the process; after a burst that is megabytes the agent
 // never needs again.
 void releaseFreedMemory() {
 #ifdef __GLIBC__
@@ -73,9 +79,35 @@ GlibApplication::GlibApplication(ImageLoader loadImage, std::vector<std::string>
   reinterpret_cast<TaskSource*>(source_.get())->tasks = tasks_.get();
   g_source_set_callback(source_.get(), &GlibApplication::dispatchTasks, this, nullptr);
   g_source_attach(source_.get(), context_);
+  busyUs = 0;
+  lastWake = 0;
+  g_main_context_set_poll_func(context_, &GlibApplication::pollAndSettle);
 }
 
-GlibApplication::~GlibApplication() = default;
+GlibApplication::~GlibApplication() {
+  g_main_context_set_poll_func(context_, nullptr);
+}
+
+gint GlibApplication::pollAndSettle(GPollFD* fds, guint count, gint timeout) {
+  const gint64 start = g_get_monotonic_time();
+  if (lastWake) busyUs += start - lastWake;
+  gint ready = 0;
+  if (busyUs >= kBurstUs && timeout != 0) {
+    // Waits a moment first; if nothing comes meanwhile, the burst is over.
+    const gint quiet = timeout < 0 ? kQuietMs : std::min(timeout, kQuietMs);
+    ready = g_poll(fds, count, quiet);
+    if (ready == 0) {
+      releaseFreedMemory();
+      busyUs = 0;
+      if (timeout > 0) timeout -= quiet;
+      if (timeout != 0) ready = g_poll(fds, count, timeout);
+    }
+  } else {
+    ready = g_poll(fds, count, timeout);
+  }
+  lastWake = g_get_monotonic_time();
+  return ready;
+}
 
 void GlibApplication::run() {
   if (delegate_) delegate_->applicationDidFinishLaunching();
@@ -127,15 +159,10 @@ bool GlibApplication::watchReadable(int fd, std::function<bool()> onReadable) {
 gboolean GlibApplication::dispatchTasks(gpointer data) {
   auto* self = static_cast<GlibApplication*>(data);
   GAsyncQueue* tasks = self->tasks_.get();
-  self->backlog_ = std::max(self->backlog_, g_async_queue_length(tasks));
   for (int i = 0; i < kTasksPerDispatch && !self->terminated_; ++i) {
     std::unique_ptr<Task> task(static_cast<Task*>(g_async_queue_try_pop(tasks)));
     if (!task) break;
     (*task)();
-  }
-  if (g_async_queue_length(tasks) <= 0) {
-    if (self->backlog_ >= kBurstTasks) releaseFreedMemory();
-    self->backlog_ = 0;
   }
   return G_SOURCE_CONTINUE;
 }

@@ -15,7 +15,9 @@ namespace nvx::platform {
 
 // The application on GLib's default main context. Tasks posted from other threads go through
 // one queue that a source of the main context drains in order, so a burst of tasks costs one
-// queue push each, not one main-loop source each.
+// queue push each, not one main-loop source each. After much work (a flood of bus calls, a
+// backlog of input or output), the heap's freed pages go back to the system once the loop
+// has been quiet for a moment.
 class GlibApplication final : public Application, public MainLoop {
  public:
   // Makes the image of a resource file; null when the file is unusable.
@@ -46,12 +48,12 @@ class GlibApplication final : public Application, public MainLoop {
 
  private:
   static gboolean dispatchTasks(gpointer self);
+  static gint pollAndSettle(GPollFD* fds, guint count, gint timeout);
 
   ImageLoader loadImage_;
   std::vector<std::string> resourceDirs_;
   ApplicationDelegate* delegate_ = nullptr;
   bool terminated_ = false;
-  gint backlog_ = 0;       // the longest the task queue has been since it was last empty
   GMainContext* context_;  // the default context, not owned
   GMainLoopPtr loop_;
   GAsyncQueuePtr tasks_;

@@ -3,6 +3,7 @@
 
 #include "DesktopTest.h"
 #include "platform/linux/dbus/Bus.h"
+#include "platform/linux/dbus/NameWatch.h"
 
 namespace nvx::test {
 namespace {

@@ -100,7 +100,7 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
   PrivateBus bus;
   auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
   const auto product = Bus::open(bus.address());
-  PortalHotKeys keys(product->get(), [] {
+  PortalHotKeys keys(*product, [] {
     ADD_FAILURE() << "the fallback is for a session without the portal";
     return nullptr;
   });
@@ -142,7 +142,7 @@ TEST(PortalHotKeysTest, WithoutThePortalTheKeyGoesToTheFallback) {
   PrivateBus bus;
   const auto product = Bus::open(bus.address());
   HeadlessHotKeys* fallback = nullptr;
-  PortalHotKeys keys(product->get(), [&] {
+  PortalHotKeys keys(*product, [&] {
     auto made = std::make_unique<HeadlessHotKeys>();
     fallback = made.get();
     return made;

@@ -23,7 +23,7 @@ struct Tree : ActionTarget {
   std::unique_ptr<Bus> bus = Bus::open(daemon.address());
   MenuTree tree;
   DesktopMenu root{tree};
-  MenuExporter exporter{bus->get(), tree};
+  MenuExporter exporter{*bus, tree};
   HeadlessToolkit headless;
   std::int32_t chosenId = 0;  // the last entry chosen
 

@@ -50,7 +50,7 @@ class NotificationsTest : public ::testing::Test, public platform::NotificationD
 
   PrivateBus bus_;
   const std::unique_ptr<platform::Bus> product_ = platform::Bus::open(bus_.address());
-  platform::FreedesktopNotifications center_{product_->get(), "orvel"};
+  platform::FreedesktopNotifications center_{*product_, "orvel"};
   std::unique_ptr<ChildProcess> server_ = bus_.startPeer(
       {kPython, "-m", "dbusmock", "--system", "-t", "notification_daemon"}, kNotificationsName);
   int responses_ = 0;

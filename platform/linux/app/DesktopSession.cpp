@@ -35,8 +35,8 @@ std::unique_ptr<DesktopSession> DesktopSession::connect(MainLoop& mainLoop) {
 
 DesktopSession::DesktopSession(std::unique_ptr<Bus> bus, MainLoop& mainLoop)
     : bus_(std::move(bus)),
-      ui_(bus_->get(), mainLoop),
-      notifications_(bus_->get()),
-      hotKeys_(createDesktopHotKeys(bus_->get())) {}
+      ui_(*bus_, mainLoop),
+      notifications_(*bus_),
+      hotKeys_(createDesktopHotKeys(bus_.get())) {}
 
 }  // namespace nvx::platform

@@ -6,7 +6,7 @@
 
 namespace nvx::platform {
 
-DesktopToolkit::DesktopToolkit(sd_bus* bus, MainLoop& mainLoop)
+DesktopToolkit::DesktopToolkit(Bus& bus, MainLoop& mainLoop)
     : exporter_(bus, tree_), statusBar_(bus, tree_, exporter_), mainLoop_(mainLoop) {}
 
 std::unique_ptr<Menu> DesktopToolkit::createMenu() {

@@ -22,7 +22,7 @@ class DesktopToolkit final : public Toolkit {
  public:
   // Exports the status item and its menu on `bus`; it and `mainLoop` must outlive the
   // platform.
-  DesktopToolkit(sd_bus* bus, MainLoop& mainLoop);
+  DesktopToolkit(Bus& bus, MainLoop& mainLoop);
   DesktopToolkit(const DesktopToolkit&) = delete;
   DesktopToolkit& operator=(const DesktopToolkit&) = delete;
 

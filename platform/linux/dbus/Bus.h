@@ -3,10 +3,11 @@
 #include <glib.h>
 #include <systemd/sd-bus.h>
 
-#include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nvx::platform {
 
@@ -23,60 +24,74 @@ using SlotPtr = std::unique_ptr<sd_bus_slot, SdBusFree>;
 // A connection of the agent's own to a message bus, dispatched on GLib's default main context.
 // Messages go out on the calling thread as they are sent: no worker thread, no copy. Main
 // thread only.
+//
+// A bus that goes away leaves the connection closed, with the process running on. An error
+// that will not clear on an open connection (a peer's message larger than sd-bus reads, say)
+// ends that connection at once; a new one is opened after a delay that doubles each time, and
+// every client sets itself up on it again. Meanwhile the clients' messages go nowhere, as
+// when no bus answers.
 class Bus {
  public:
-  // A connection to the bus at `address`, registered with it (Hello); null when it cannot be
-  // opened. Nothing is autolaunched, and a bus that goes away leaves the connection closed,
-  // with the process running on.
+  // What holds matches, objects or calls on the connection.
+  class Client {
+   public:
+    // The connection was replaced: drop what was held on the old one, and set up again on
+    // the new one, which get() now returns.
+    virtual void reconnected() = 0;
+    // What was queued when notifyWhenDrained was called has been written.
+    virtual void drained() {}
+
+   protected:
+    ~Client() = default;
+  };
+
+  // A connection to the bus at `address`, registered with it (Hello) without waiting for its
+  // answer; null when it cannot be opened. Nothing is autolaunched.
   static std::unique_ptr<Bus> open(const std::string& address);
-  ~Bus();  // sends what is queued, then closes
+  ~Bus();  // sends what is queued for a short while at most, then closes
   Bus(const Bus&) = delete;
   Bus& operator=(const Bus&) = delete;
 
+  // The current connection; never null, closed while none is open.
   sd_bus* get() const { return bus_; }
-  // The connection's unique name on the bus ("" before the bus has given one).
+  // The connection's unique name on the bus. Waits for the bus to give one: tests only.
   const char* uniqueName() const;
 
+  // `client` is told of reconnections until it is removed; it must be removed before it dies.
+  void addClient(Client& client);
+  void removeClient(Client& client);
+
+  // Whether messages sent earlier still wait to be written, the bus reading none meanwhile.
+  bool backlogged() const;
+  // `client.drained()` runs once the messages waiting now have been written.
+  void notifyWhenDrained(Client& client);
+
  private:
-  explicit Bus(sd_bus* bus);
   struct Source;
 
+  Bus(std::string address, sd_bus* bus);
+  void attach();
+  void fail();
+  static gboolean onRetry(gpointer self);
+
+  std::string address_;
   sd_bus* bus_;
-  GSource* source_;
+  GSource* source_ = nullptr;
+  std::vector<Client*> clients_;
+  std::vector<Client*> waiting_;  // to be told when the write queue has drained
+  guint retry_ = 0;
+  int reconnections_ = 0;
 };
+
+// A match whose rule the bus may refuse (one at its limit of matches, say): the feature that
+// needed it goes without, and the connection stays open. Null when it cannot even be sent.
+SlotPtr addMatch(sd_bus* bus, const std::string& rule, sd_bus_message_handler_t callback,
+                 void* userdata);
+SlotPtr matchSignal(sd_bus* bus, const char* sender, const char* path, const char* interface,
+                    const char* member, sd_bus_message_handler_t callback, void* userdata);
 
 // Appends `text` to `message` as a D-Bus string. D-Bus strings are UTF-8 without NUL: anything
 // else is replaced by U+FFFD, because a bad string would make the whole message fail.
 int appendText(sd_bus_message* message, std::string_view text);
-
-// Follows which connection owns a well-known bus name, so that signals claiming to come from
-// a service can be told from ones sent by any other peer, and a service that restarts is seen.
-// Main thread only.
-class NameWatch {
- public:
-  // Starts watching `name` on `bus`; `onChange` runs after each change of owner, the first
-  // answer included when the name has an owner.
-  NameWatch(sd_bus* bus, const char* name, std::function<void()> onChange = {});
-  NameWatch(const NameWatch&) = delete;
-  NameWatch& operator=(const NameWatch&) = delete;
-
-  // The unique name of the current owner; empty while there is none or it is not known yet.
-  const std::string& owner() const { return owner_; }
-
-  // Whether `sender` (a message's sender) is the current owner.
-  bool isOwner(const char* sender) const { return sender && !owner_.empty() && owner_ == sender; }
-
- private:
-  static int onOwnerChanged(sd_bus_message* message, void* self, sd_bus_error*);
-  static int onOwner(sd_bus_message* reply, void* self, sd_bus_error*);
-  void setOwner(const char* owner);
-
-  std::string name_;
-  std::string owner_;
-  bool changed_ = false;  // NameOwnerChanged came before the answer to GetNameOwner
-  std::function<void()> onChange_;
-  SlotPtr match_;
-  SlotPtr query_;
-};
 
 }  // namespace nvx::platform

@@ -25,15 +25,15 @@ std::unique_ptr<HotKeys> openX11() {
 
 }  // namespace
 
-std::unique_ptr<HotKeys> createDesktopHotKeys(sd_bus* sessionBus) {
+std::unique_ptr<HotKeys> createDesktopHotKeys(Bus* sessionBus) {
   // On Wayland an X grab sees keys only while an X client has focus, so the portal comes first
   // there, and the grab only where the portal has no global shortcuts.
   const char* wayland = g_getenv(desktop::kEnvWaylandDisplay);
   if (sessionBus && wayland && *wayland) {
-    return std::make_unique<PortalHotKeys>(sessionBus, openX11);
+    return std::make_unique<PortalHotKeys>(*sessionBus, openX11);
   }
   if (auto x11 = openX11()) return x11;
-  if (sessionBus) return std::make_unique<PortalHotKeys>(sessionBus);
+  if (sessionBus) return std::make_unique<PortalHotKeys>(*sessionBus);
   return std::make_unique<NoHotKeys>();
 }
 

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "platform/linux/dbus/Bus.h"
 #include "platform/linux/dbus/DesktopNames.h"
+#include "platform/linux/dbus/NameWatch.h"
 
 namespace nvx::platform {
 namespace {
@@ -102,11 +104,12 @@ MessagePtr newCall(sd_bus* bus, const char* path, const char* interface, const c
 // 1. CreateSession; its Request's Response carries the session handle.
 // 2. BindShortcuts with the preferred trigger; its Response needs nothing more from us.
 // 3. Each Activated for our session and shortcut is one press.
-// A portal that restarts knows no session of ours: the handshake starts again with the new one.
+// A portal that restarts knows no session of ours, nor does one on a new connection: the
+// handshake starts again, also when the portal went away before it was done.
 // Responses are matched before each call, so that a quick answer is not missed, at the request
 // path known from the token (once the bus has named us, which it has before any answer comes)
 // or at the path the call returns when an older portal picks another one.
-class PortalHotKeys::Session final : public HotKeyRegistration {
+class PortalHotKeys::Session final : public HotKeyRegistration, public Bus::Client {
  public:
   Session(PortalHotKeys& owner, std::uint32_t keyCode, std::uint32_t modifiers, HotKeyId id,
           std::string shortcutId, std::string trigger)
@@ -115,29 +118,42 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
         modifiers_(modifiers),
         id_(id),
         shortcutId_(std::move(shortcutId)),
-        trigger_(std::move(trigger)),
-        portal_(owner.bus_, kPortalName, [this] { portalChanged(); }) {
+        trigger_(std::move(trigger)) {
+    watchPortal();
     start();
+    owner_.bus_.addClient(*this);
   }
 
   ~Session() override {
+    owner_.bus_.removeClient(*this);
     if (session_.empty()) return;
-    const MessagePtr close = newCall(owner_.bus_, session_.c_str(), kSessionInterface, kClose);
+    sd_bus* bus = owner_.bus_.get();
+    const MessagePtr close = newCall(bus, session_.c_str(), kSessionInterface, kClose);
     if (close && sd_bus_message_set_expect_reply(close.get(), 0) >= 0) {
-      sd_bus_send(owner_.bus_, close.get(), nullptr);
+      sd_bus_send(bus, close.get(), nullptr);
     }
   }
 
+  void reconnected() override {
+    session_.clear();
+    watchPortal();
+    if (!fallback_) start();
+  }
+
  private:
+  void watchPortal() {
+    portal_.emplace(owner_.bus_.get(), kPortalName, [this] { portalChanged(); });
+  }
+
   // Creates a session with fresh tokens; replies to earlier calls are ignored.
   void start() {
     call_.reset();
     response_.reset();
     session_.clear();
     activated_.reset();
-    portalOwner_ = portal_.owner();
+    portalOwner_ = portal_->owner();
     const MessagePtr call =
-        newCall(owner_.bus_, kPortalPath, kGlobalShortcutsInterface, kCreateSession);
+        newCall(owner_.bus_.get(), kPortalPath, kGlobalShortcutsInterface, kCreateSession);
     const std::string token = nextToken();
     if (!call || sd_bus_message_append(call.get(), "a{sv}", 2, kHandleToken, "s", token.c_str(),
                                        kSessionHandleToken, "s", nextToken().c_str()) < 0) {
@@ -146,30 +162,33 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
     request(call.get(), token);
   }
 
-  // Starts again when another portal took the name from the one we talked to; not while the
-  // key is with the fallback.
+  // Starts again when another portal took the name from the one we talked to, or came after
+  // one that left or refused to answer; not while the key is with the fallback.
   void portalChanged() {
-    const std::string& now = portal_.owner();
-    if (!now.empty() && !portalOwner_.empty() && now != portalOwner_ && !fallback_) start();
+    const std::string& now = portal_->owner();
+    if (now.empty() || now == portalOwner_ || fallback_) return;
+    const bool underWay = call_ || response_ || !session_.empty();
+    if (portalOwner_.empty() && underWay) {
+      portalOwner_ = now;  // the first answer names the portal the handshake is with
+      return;
+    }
+    start();
   }
 
   // Sends `call`, whose options carry `token`, and awaits its Response.
   void request(sd_bus_message* call, const std::string& token) {
     token_ = token;
     returned_.clear();
-    if (!response_) {
-      sd_bus_slot* match = nullptr;
-      sd_bus_add_match_async(owner_.bus_, &match, responseRule().c_str(), &Session::onResponse,
-                             nullptr, this);
-      response_.reset(match);
-    }
+    if (!response_)
+      response_ = addMatch(owner_.bus_.get(), responseRule(), &Session::onResponse, this);
     sd_bus_slot* slot = nullptr;
-    sd_bus_call_async(owner_.bus_, &slot, call, &Session::onRequested, this, 0);
+    sd_bus_call_async(owner_.bus_.get(), &slot, call, &Session::onRequested, this, 0);
     call_.reset(slot);
   }
 
   static int onRequested(sd_bus_message* reply, void* data, sd_bus_error*) {
     auto* self = static_cast<Session*>(data);
+    self->call_.reset();  // sd-bus holds the slot until the callback returns
     const char* path = nullptr;
     if (sd_bus_message_is_method_error(reply, nullptr) ||
         !sd_bus_message_has_signature(reply, "o") ||
@@ -187,8 +206,8 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
     const char* sender = sd_bus_message_get_sender(signal);
     const char* path = sd_bus_message_get_path(signal);
     std::uint32_t response = 0;
-    if (!self->portal_.isOwner(sender) || !path ||
-        path != (self->returned_.empty() ? requestPath(self->owner_.bus_, self->token_)
+    if (!self->portal_->isOwner(sender) || !path ||
+        path != (self->returned_.empty() ? requestPath(self->owner_.bus_.get(), self->token_)
                                          : self->returned_) ||
         !sd_bus_message_has_signature(signal, "ua{sv}") ||
         sd_bus_message_read(signal, "u", &response) < 0) {
@@ -206,13 +225,10 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
   }
 
   void bind() {
-    sd_bus_slot* match = nullptr;
-    sd_bus_match_signal_async(owner_.bus_, &match, kPortalName, kPortalPath,
-                              kGlobalShortcutsInterface, kActivated, &Session::onActivated, nullptr,
-                              this);
-    activated_.reset(match);
-    const MessagePtr call =
-        newCall(owner_.bus_, kPortalPath, kGlobalShortcutsInterface, kBindShortcuts);
+    sd_bus* bus = owner_.bus_.get();
+    activated_ = matchSignal(bus, kPortalName, kPortalPath, kGlobalShortcutsInterface, kActivated,
+                             &Session::onActivated, this);
+    const MessagePtr call = newCall(bus, kPortalPath, kGlobalShortcutsInterface, kBindShortcuts);
     const std::string token = nextToken();
     if (!call || sd_bus_message_append(
                      call.get(), "oa(sa{sv})sa{sv}", session_.c_str(), 1, shortcutId_.c_str(), 2,
@@ -227,7 +243,7 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
     auto* self = static_cast<Session*>(data);
     const char* session = nullptr;
     const char* shortcut = nullptr;
-    if (!self->portal_.isOwner(sd_bus_message_get_sender(signal)) ||
+    if (!self->portal_->isOwner(sd_bus_message_get_sender(signal)) ||
         !sd_bus_message_has_signature(signal, "osta{sv}") ||
         sd_bus_message_read(signal, "os", &session, &shortcut) < 0) {
       return 0;
@@ -242,23 +258,20 @@ class PortalHotKeys::Session final : public HotKeyRegistration {
   HotKeyId id_;
   std::string shortcutId_;
   std::string trigger_;
-  std::string session_;      // the session's object path, once created
-  std::string token_;        // of the request whose Response is awaited
-  std::string returned_;     // the request path its call returned; empty before the reply
-  std::string portalOwner_;  // the portal the handshake is with; empty while not known
-  NameWatch portal_;         // signals count only from its owner
-  SlotPtr call_;             // the call of the handshake under way
+  std::string session_;              // the session's object path, once created
+  std::string token_;                // of the request whose Response is awaited
+  std::string returned_;             // the request path its call returned; empty before the reply
+  std::string portalOwner_;          // the portal the handshake is with; empty while not known
+  std::optional<NameWatch> portal_;  // signals count only from its owner
+  SlotPtr call_;                     // the call of the handshake under way
   SlotPtr response_;
   SlotPtr activated_;
   std::unique_ptr<HotKeyRegistration> fallback_;  // the key held by the fallback instead
 };
 
-PortalHotKeys::PortalHotKeys(sd_bus* bus, Fallback fallback)
-    : bus_(sd_bus_ref(bus)), makeFallback_(std::move(fallback)) {}
+PortalHotKeys::PortalHotKeys(Bus& bus, Fallback fallback)
+    : bus_(bus), makeFallback_(std::move(fallback)) {}
 
-PortalHotKeys::~PortalHotKeys() {
-  sd_bus_unref(bus_);
-}
 void PortalHotKeys::installHandler(std::function<void()> handler) {
   handlers_.push_back(std::move(handler));
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/HotKeys.h"
+#include "platform/linux/dbus/Bus.h"
 
 namespace nvx::platform {
 
@@ -19,9 +20,8 @@ class PortalHotKeys final : public HotKeys {
   // shortcuts; null when there are none.
   using Fallback = std::function<std::unique_ptr<HotKeys>()>;
 
-  // Talks to the portal on `bus` (the session bus, non-null, referenced).
-  explicit PortalHotKeys(sd_bus* bus, Fallback fallback = {});
-  ~PortalHotKeys() override;
+  // Talks to the portal on `bus` (the session bus), which must outlive this.
+  explicit PortalHotKeys(Bus& bus, Fallback fallback = {});
   PortalHotKeys(const PortalHotKeys&) = delete;
   PortalHotKeys& operator=(const PortalHotKeys&) = delete;
 
@@ -42,7 +42,7 @@ class PortalHotKeys final : public HotKeys {
   std::unique_ptr<HotKeyRegistration> fallBack(std::uint32_t keyCode, std::uint32_t modifiers,
                                                HotKeyId id);
 
-  sd_bus* bus_;
+  Bus& bus_;
   Fallback makeFallback_;
   std::unique_ptr<HotKeys> fallback_;
   std::vector<std::function<void()>> handlers_;

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <systemd/sd-bus.h>
-
 #include <memory>
 
 #include "platform/StatusBar.h"
 
 namespace nvx::platform {
 
+class Bus;
 class DesktopStatusItem;
 class MenuExporter;
 class MenuTree;
@@ -16,7 +15,7 @@ class MenuTree;
 class DesktopStatusBar final : public StatusBar {
  public:
   // `bus`, `tree` and `exporter` must outlive the bar and its items.
-  DesktopStatusBar(sd_bus* bus, MenuTree& tree, MenuExporter& exporter)
+  DesktopStatusBar(Bus& bus, MenuTree& tree, MenuExporter& exporter)
       : bus_(bus), tree_(tree), exporter_(exporter) {}
   DesktopStatusBar(const DesktopStatusBar&) = delete;
   DesktopStatusBar& operator=(const DesktopStatusBar&) = delete;
@@ -29,7 +28,7 @@ class DesktopStatusBar final : public StatusBar {
   friend class DesktopStatusItem;
   void forget(DesktopStatusItem* item);
 
-  sd_bus* bus_;
+  Bus& bus_;
   MenuTree& tree_;
   MenuExporter& exporter_;
   DesktopStatusItem* exported_ = nullptr;

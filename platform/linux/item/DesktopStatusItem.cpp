@@ -59,14 +59,14 @@ void DesktopStatusButton::publish(StatusNotifierItem& item) const {
   item.setIcon(std::dynamic_pointer_cast<const PixelImage>(image_));
 }
 
-DesktopStatusItem::DesktopStatusItem(DesktopStatusBar& bar, sd_bus* bus, MenuTree& tree,
+DesktopStatusItem::DesktopStatusItem(DesktopStatusBar& bar, Bus* bus, MenuTree& tree,
                                      MenuExporter& exporter)
     : bar_(bar),
       tree_(tree),
       exporter_(exporter),
       button_(std::make_unique<DesktopStatusButton>(*this)) {
   if (!bus) return;
-  bus_ = std::make_unique<StatusNotifierItem>(bus, kItemNumber);
+  bus_ = std::make_unique<StatusNotifierItem>(*bus, kItemNumber);
   tree_.setOnCancelTracking([this] { endAttention(); });
 }
 
@@ -102,7 +102,7 @@ void DesktopStatusItem::endAttention() {
 
 std::unique_ptr<StatusItem> DesktopStatusBar::createStatusItem() {
   auto item =
-      std::make_unique<DesktopStatusItem>(*this, exported_ ? nullptr : bus_, tree_, exporter_);
+      std::make_unique<DesktopStatusItem>(*this, exported_ ? nullptr : &bus_, tree_, exporter_);
   if (!exported_) exported_ = item.get();
   return item;
 }

@@ -20,7 +20,7 @@ class DesktopStatusItem final : public StatusItem {
  public:
   // An item of `bar`, exported on `bus` unless it is null; its menu becomes the root of
   // `tree`, published by `exporter`. All of them must outlive it.
-  DesktopStatusItem(DesktopStatusBar& bar, sd_bus* bus, MenuTree& tree, MenuExporter& exporter);
+  DesktopStatusItem(DesktopStatusBar& bar, Bus* bus, MenuTree& tree, MenuExporter& exporter);
   ~DesktopStatusItem() override;
 
   StatusButton* button() const override { return button_.get(); }

@@ -30,6 +30,13 @@ std::pair<std::string, std::string> iconFile(const PixelImage* image) {
   return {name, dir.get()};
 }
 
+// RequestName's answer when the name is ours now.
+constexpr std::uint32_t kPrimaryOwner = 1;
+
+int ignoreReply(sd_bus_message*, void*, sd_bus_error*) {
+  return 0;
+}
+
 // A host that fails to take an item drops it and may fail again: registrations with one
 // watcher stop after this many.
 constexpr int kMaxRegistrations = 8;
@@ -82,33 +89,58 @@ const sd_bus_vtable StatusNotifierItem::kVtable[] = {
 };
 #undef NVX_ITEM_PROPERTY
 
-StatusNotifierItem::StatusNotifierItem(sd_bus* bus, int number) : bus_(bus) {
-  // 1. The object first, so that a host reacting to the registration finds it.
-  sd_bus_slot* object = nullptr;
-  sd_bus_add_object_vtable(bus_, &object, s::kItemPath, s::kItemInterface, kVtable, this);
-  object_.reset(object);
-  // 2. The name hosts expect; the unique name serves when another process holds it.
-  const std::string name =
-      s::kItemNamePrefix + std::to_string(getpid()) + "-" + std::to_string(number);
-  ownsName_ = sd_bus_request_name(bus_, name.c_str(), 0) > 0;
-  const char* unique = nullptr;
-  if (!ownsName_ && sd_bus_get_unique_name(bus_, &unique) < 0) unique = nullptr;
-  busName_ = ownsName_ ? name : std::string(unique ? unique : "");
-  // 3. Registered on every appearance of a watcher, the first one included, and whenever the
-  //    watcher drops it while it lives.
-  sd_bus_slot* unregistered = nullptr;
-  sd_bus_match_signal_async(bus_, &unregistered, s::kWatcherName, s::kWatcherPath,
-                            s::kWatcherInterface, s::kItemUnregistered, onItemUnregistered, nullptr,
-                            this);
-  unregistered_.reset(unregistered);
-  watcher_.emplace(bus_, s::kWatcherName, [this] { onWatcherChange(); });
+StatusNotifierItem::StatusNotifierItem(Bus& bus, int number)
+    : bus_(bus),
+      name_(s::kItemNamePrefix + std::to_string(getpid()) + "-" + std::to_string(number)) {
+  exportItem();
+  bus_.addClient(*this);
 }
 
 StatusNotifierItem::~StatusNotifierItem() {
+  bus_.removeClient(*this);
   if (idle_) g_source_remove(idle_);
   object_.reset();
   // No reply awaited: the name goes when the bus reads the message.
-  if (ownsName_) sd_bus_release_name_async(bus_, nullptr, busName_.c_str(), nullptr, nullptr);
+  if (ownsName_)
+    sd_bus_release_name_async(bus_.get(), nullptr, name_.c_str(), ignoreReply, nullptr);
+}
+
+void StatusNotifierItem::reconnected() {
+  object_.reset();
+  nameRequest_.reset();
+  unregistered_.reset();
+  watcher_.reset();
+  watcherOwner_.clear();
+  ownsName_ = false;
+  exportItem();
+}
+
+void StatusNotifierItem::exportItem() {
+  sd_bus* bus = bus_.get();
+  // 1. The object first, so that a host reacting to the registration finds it.
+  sd_bus_slot* object = nullptr;
+  sd_bus_add_object_vtable(bus, &object, s::kItemPath, s::kItemInterface, kVtable, this);
+  object_.reset(object);
+  // 2. The name hosts expect, asked for without waiting: nothing on the bus may hold up the
+  //    parent's input. The unique name serves when another process holds it.
+  sd_bus_slot* request = nullptr;
+  sd_bus_request_name_async(bus, &request, name_.c_str(), 0, onNameRequested, this);
+  nameRequest_.reset(request);
+  // 3. Registered on every appearance of a watcher, the first one included, and whenever the
+  //    watcher drops it while it lives.
+  unregistered_ = matchSignal(bus, s::kWatcherName, s::kWatcherPath, s::kWatcherInterface,
+                              s::kItemUnregistered, onItemUnregistered, this);
+  watcher_.emplace(bus, s::kWatcherName, [this] { onWatcherChange(); });
+}
+
+int StatusNotifierItem::onNameRequested(sd_bus_message* reply, void* self, sd_bus_error*) {
+  auto* item = static_cast<StatusNotifierItem*>(self);
+  std::uint32_t result = 0;
+  if (!sd_bus_message_is_method_error(reply, nullptr) &&
+      sd_bus_message_read(reply, "u", &result) >= 0 && result == kPrimaryOwner) {
+    item->ownsName_ = true;
+  }
+  return 0;
 }
 
 void StatusNotifierItem::onWatcherChange() {
@@ -125,29 +157,29 @@ int StatusNotifierItem::onItemUnregistered(sd_bus_message* signal, void* self, s
   const char* id = nullptr;
   if (sd_bus_message_read(signal, "s", &id) < 0) return 0;
   const char* unique = nullptr;
-  if (sd_bus_get_unique_name(item->bus_, &unique) < 0) unique = nullptr;
-  if (namesItemOf(id, item->busName_) || namesItemOf(id, unique ? unique : "")) {
+  if (sd_bus_get_unique_name(item->bus_.get(), &unique) < 0) unique = nullptr;
+  if ((item->ownsName_ && namesItemOf(id, item->name_)) || namesItemOf(id, unique ? unique : "")) {
     item->registerItem();
   }
   return 0;
 }
 
 void StatusNotifierItem::registerItem() {
-  if (busName_.empty() || registrations_ >= kMaxRegistrations) return;
+  if (registrations_ >= kMaxRegistrations) return;
   ++registrations_;
   // The object path: the watcher takes the sender's unique name with it, which every host
   // accepts, while a well-known name has the GNOME Shell's extension race its own watch of
   // the name and drop the item in a quarter to half of all launches. No reply awaited: a
   // watcher that refuses leaves the item unseen, as no watcher does.
   sd_bus_message* call = nullptr;
-  if (sd_bus_message_new_method_call(bus_, &call, s::kWatcherName, s::kWatcherPath,
+  if (sd_bus_message_new_method_call(bus_.get(), &call, s::kWatcherName, s::kWatcherPath,
                                      s::kWatcherInterface, s::kRegisterItem) < 0) {
     return;
   }
   const MessagePtr message(call);
   sd_bus_message_set_auto_start(call, 0);
   sd_bus_message_set_expect_reply(call, 0);
-  if (sd_bus_message_append(call, "s", s::kItemPath) >= 0) sd_bus_send(bus_, call, nullptr);
+  if (sd_bus_message_append(call, "s", s::kItemPath) >= 0) sd_bus_send(bus_.get(), call, nullptr);
 }
 void StatusNotifierItem::setTitle(std::string_view title) {
   if (title == title_) return;
@@ -180,15 +212,20 @@ void StatusNotifierItem::setNeedsAttention(bool attention) {
   changed(kStatus);
 }
 
-void StatusNotifierItem::changed(Change change) {
+void StatusNotifierItem::changed(unsigned change) {
   pending_ |= change;
-  if (!idle_) idle_ = g_idle_add(&StatusNotifierItem::onIdle, this);
+  if (pending_ && !idle_) idle_ = g_idle_add(&StatusNotifierItem::onIdle, this);
 }
 
 gboolean StatusNotifierItem::onIdle(gpointer self) {
   auto* item = static_cast<StatusNotifierItem*>(self);
-  const unsigned pending = std::exchange(item->pending_, 0);
   item->idle_ = 0;
+  // A bus that reads nothing gets nothing more until it has taken what waits.
+  if (item->bus_.backlogged()) {
+    item->bus_.notifyWhenDrained(*item);
+    return G_SOURCE_REMOVE;
+  }
+  const unsigned pending = std::exchange(item->pending_, 0);
   if (pending & kTitle) item->emit(s::kNewTitle);
   if (pending & kIcon) item->emit(s::kNewIcon);
   if (pending & kToolTip) item->emit(s::kNewToolTip);
@@ -199,8 +236,8 @@ gboolean StatusNotifierItem::onIdle(gpointer self) {
 
 void StatusNotifierItem::emit(const char* signal) {
   sd_bus_message* message = nullptr;
-  if (!object_ ||
-      sd_bus_message_new_signal(bus_, &message, s::kItemPath, s::kItemInterface, signal) < 0) {
+  if (!object_ || sd_bus_message_new_signal(bus_.get(), &message, s::kItemPath, s::kItemInterface,
+                                            signal) < 0) {
     return;
   }
   const MessagePtr holder(message);
@@ -213,7 +250,7 @@ void StatusNotifierItem::emit(const char* signal) {
                                    attention_ ? s::kStatusNeedsAttention : s::kStatusActive);
   }
   // A closed connection refuses the signal; hosts are gone then and nothing is lost.
-  if (result >= 0) sd_bus_send(bus_, message, nullptr);
+  if (result >= 0) sd_bus_send(bus_.get(), message, nullptr);
 }
 
 int StatusNotifierItem::appendProperty(sd_bus_message* reply, std::string_view name) const {

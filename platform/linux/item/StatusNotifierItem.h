@@ -8,6 +8,7 @@
 
 #include "IconPixmaps.h"
 #include "platform/linux/dbus/Bus.h"
+#include "platform/linux/dbus/NameWatch.h"
 #include "platform/linux/images/PixelImage.h"
 
 namespace nvx::platform {
@@ -19,11 +20,13 @@ namespace nvx::platform {
 //    watcher's owner changes (a tray host restarting) or the watcher drops the live item (a
 //    host that failed to take it). Without a watcher it waits silently.
 // A setter whose value changed sends its change signal once the loop is idle, so that a burst
-// of updates costs hosts one signal of each kind, not one per update. Main thread only.
-class StatusNotifierItem {
+// of updates costs hosts one signal of each kind, not one per update; while the bus reads
+// nothing, they wait. On a new connection the item is exported and registered again. Main
+// thread only.
+class StatusNotifierItem final : public Bus::Client {
  public:
   // Exports the item on `bus`, which must outlive it; `number` is the <n> of the name.
-  StatusNotifierItem(sd_bus* bus, int number);
+  StatusNotifierItem(Bus& bus, int number);
   ~StatusNotifierItem();  // unexports the item and gives up its name: hosts drop it
   StatusNotifierItem(const StatusNotifierItem&) = delete;
   StatusNotifierItem& operator=(const StatusNotifierItem&) = delete;
@@ -44,6 +47,9 @@ class StatusNotifierItem {
   // Active, or NeedsAttention while the menu is asked to open (NewStatus).
   void setNeedsAttention(bool attention);
 
+  void reconnected() override;
+  void drained() override { changed(0); }
+
  private:
   static const sd_bus_vtable kVtable[];
   static int onActivate(sd_bus_message* call, void* self, sd_bus_error* error);
@@ -52,24 +58,27 @@ class StatusNotifierItem {
                            const char* property, sd_bus_message* reply, void* self,
                            sd_bus_error* error);
   static int onItemUnregistered(sd_bus_message* signal, void* self, sd_bus_error* error);
+  static int onNameRequested(sd_bus_message* reply, void* self, sd_bus_error* error);
+  void exportItem();
   void onWatcherChange();
   void registerItem();
   int appendProperty(sd_bus_message* reply, std::string_view name) const;
 
   // The change signals, as bits of pending_.
   enum Change : unsigned { kTitle = 1, kIcon = 2, kToolTip = 4, kLabel = 8, kStatus = 16 };
-  void changed(Change change);
+  void changed(unsigned change);
   static gboolean onIdle(gpointer self);
   void emit(const char* signal);
 
-  sd_bus* bus_;
+  Bus& bus_;
   SlotPtr object_;
+  SlotPtr nameRequest_;
   SlotPtr unregistered_;
   std::optional<NameWatch> watcher_;
   std::string watcherOwner_;  // the watcher registrations_ counts for
   int registrations_ = 0;
-  bool ownsName_ = false;
-  std::string busName_;
+  std::string name_;       // the well-known name hosts expect
+  bool ownsName_ = false;  // once the bus has given it
   std::string title_;
   std::string label_;
   std::string toolTip_;

@@ -13,7 +13,27 @@ namespace m = dbus::menu;
 
 }  // namespace
 
-MenuExporter::MenuExporter(sd_bus* bus, MenuTree& tree) : bus_(bus), tree_(tree) {
+MenuExporter::MenuExporter(Bus& bus, MenuTree& tree) : bus_(bus), tree_(tree) {
+  exportObject();
+  tree_.setOnChange([this] { schedule(); });
+  bus_.addClient(*this);
+}
+
+MenuExporter::~MenuExporter() {
+  bus_.removeClient(*this);
+  tree_.setOnChange(nullptr);
+  if (idle_) g_source_remove(idle_);
+}
+
+void MenuExporter::reconnected() {
+  object_.reset();
+  // No host on the new connection has fetched anything yet, nor been told of a notice.
+  layoutFetched_ = false;
+  notice_ = false;
+  exportObject();
+}
+
+void MenuExporter::exportObject() {
   static const sd_bus_vtable kVtable[] = {
       SD_BUS_VTABLE_START(0),
       SD_BUS_PROPERTY(m::kVersion, "u", onGetProperty, 0, SD_BUS_VTABLE_PROPERTY_CONST),
@@ -44,15 +64,9 @@ MenuExporter::MenuExporter(sd_bus* bus, MenuTree& tree) : bus_(bus), tree_(tree)
   // A bus that cannot take the object (already exported there) leaves the menu unexported;
   // the agent runs on.
   sd_bus_slot* object = nullptr;
-  if (sd_bus_add_object_vtable(bus_, &object, m::kPath, m::kInterface, kVtable, this) >= 0) {
+  if (sd_bus_add_object_vtable(bus_.get(), &object, m::kPath, m::kInterface, kVtable, this) >= 0) {
     object_.reset(object);
   }
-  tree_.setOnChange([this] { schedule(); });
-}
-
-MenuExporter::~MenuExporter() {
-  tree_.setOnChange(nullptr);
-  if (idle_) g_source_remove(idle_);
 }
 
 void MenuExporter::schedule() {
@@ -64,7 +78,13 @@ void MenuExporter::schedule() {
 gboolean MenuExporter::onIdle(gpointer self) {
   auto* exporter = static_cast<MenuExporter*>(self);
   exporter->idle_ = 0;
-  exporter->flush();
+  // A bus that reads nothing gets nothing more until it has taken what waits: the changes
+  // meanwhile go out together.
+  if (exporter->bus_.backlogged()) {
+    exporter->bus_.notifyWhenDrained(*exporter);
+  } else {
+    exporter->flush();
+  }
   return G_SOURCE_REMOVE;
 }
 
@@ -82,7 +102,7 @@ void MenuExporter::flush() {
   // fetch the new one anyway (at start-up, none has fetched the empty menu yet). A closed
   // connection refuses the signal; hosts are gone then and nothing is lost.
   if (std::exchange(layoutFetched_, false)) {
-    sd_bus_emit_signal(bus_, m::kPath, m::kInterface, m::kLayoutUpdated, "ui", revision_,
+    sd_bus_emit_signal(bus_.get(), m::kPath, m::kInterface, m::kLayoutUpdated, "ui", revision_,
                        m::kRootId);
   }
 }
@@ -99,8 +119,8 @@ void MenuExporter::publishProperties() {
   }
   if (changes_.empty()) return;
   sd_bus_message* signal = nullptr;
-  int r =
-      sd_bus_message_new_signal(bus_, &signal, m::kPath, m::kInterface, m::kItemsPropertiesUpdated);
+  int r = sd_bus_message_new_signal(bus_.get(), &signal, m::kPath, m::kInterface,
+                                    m::kItemsPropertiesUpdated);
   if (r < 0) return;
   const MessagePtr owned(signal);
   // Written straight into the message: the properties with their values, then the names of
@@ -123,23 +143,23 @@ void MenuExporter::publishProperties() {
     if (r >= 0) r = sd_bus_message_close_container(signal);
   }
   if (r >= 0) r = sd_bus_message_close_container(signal);
-  if (r >= 0) sd_bus_send(bus_, signal, nullptr);
+  if (r >= 0) sd_bus_send(bus_.get(), signal, nullptr);
 }
 
 void MenuExporter::requestOpen() {
   flush();
   if (!notice_) {
     notice_ = true;
-    sd_bus_emit_properties_changed(bus_, m::kPath, m::kInterface, m::kStatus, nullptr);
+    sd_bus_emit_properties_changed(bus_.get(), m::kPath, m::kInterface, m::kStatus, nullptr);
   }
-  sd_bus_emit_signal(bus_, m::kPath, m::kInterface, m::kItemActivationRequested, "iu", m::kRootId,
-                     0u);
+  sd_bus_emit_signal(bus_.get(), m::kPath, m::kInterface, m::kItemActivationRequested, "iu",
+                     m::kRootId, 0u);
 }
 
 void MenuExporter::endAttention() {
   if (!notice_) return;
   notice_ = false;
-  sd_bus_emit_properties_changed(bus_, m::kPath, m::kInterface, m::kStatus, nullptr);
+  sd_bus_emit_properties_changed(bus_.get(), m::kPath, m::kInterface, m::kStatus, nullptr);
 }
 
 int MenuExporter::onCall(sd_bus_message* call, void* self, sd_bus_error* error) {

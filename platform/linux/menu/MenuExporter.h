@@ -20,11 +20,12 @@ namespace nvx::platform {
 // - otherwise, changed properties: one ItemsPropertiesUpdated holding only the properties
 //   that differ from what hosts were last told, under the same ids;
 // - nothing changed in what hosts see: no signal.
+// While the bus reads nothing, changes wait and coalesce instead of queueing one signal each.
 // Main thread only.
-class MenuExporter {
+class MenuExporter final : public Bus::Client {
  public:
   // Exports the object on `bus`; the bus and `tree` must outlive this.
-  MenuExporter(sd_bus* bus, MenuTree& tree);
+  MenuExporter(Bus& bus, MenuTree& tree);
   ~MenuExporter();
   MenuExporter(const MenuExporter&) = delete;
   MenuExporter& operator=(const MenuExporter&) = delete;
@@ -38,6 +39,9 @@ class MenuExporter {
   void requestOpen();
   void endAttention();
 
+  void reconnected() override;
+  void drained() override { schedule(); }
+
  private:
   // An entry whose properties hosts are to be told, and which of them.
   struct Change {
@@ -50,10 +54,11 @@ class MenuExporter {
   static int onGetProperty(sd_bus*, const char*, const char*, const char* property,
                            sd_bus_message* reply, void* self, sd_bus_error*);
   static gboolean onIdle(gpointer self);
+  void exportObject();
   void schedule();
   void publishProperties();
 
-  sd_bus* bus_;
+  Bus& bus_;
   MenuTree& tree_;
   SlotPtr object_;
   guint idle_ = 0;

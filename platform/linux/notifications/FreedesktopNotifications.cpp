@@ -52,27 +52,36 @@ MessagePtr newCall(sd_bus* bus, const char* method) {
 
 }  // namespace
 
-FreedesktopNotifications::FreedesktopNotifications(sd_bus* bus, std::string appIcon)
-    : bus_(sd_bus_ref(bus)),
-      appIcon_(std::move(appIcon)),
-      // A new server numbers its notifications afresh: the old ids mean nothing to it.
-      server_(bus, kNotificationsName, [this] { ids_.clear(); }) {
-  sd_bus_slot* slot = nullptr;
-  sd_bus_match_signal_async(bus, &slot, kNotificationsName, kNotificationsPath,
-                            kNotificationsInterface, kActionInvoked, &onSignal, nullptr, this);
-  actions_.reset(slot);
-  slot = nullptr;
-  sd_bus_match_signal_async(bus, &slot, kNotificationsName, kNotificationsPath,
-                            kNotificationsInterface, kNotificationClosed, &onSignal, nullptr, this);
-  closed_.reset(slot);
+FreedesktopNotifications::FreedesktopNotifications(Bus& bus, std::string appIcon)
+    : bus_(bus), appIcon_(std::move(appIcon)) {
+  watchServer();
+  bus_.addClient(*this);
 }
 
 FreedesktopNotifications::~FreedesktopNotifications() {
-  // The slots go first: no reply or signal reaches this object once it is gone.
+  bus_.removeClient(*this);
+}
+
+void FreedesktopNotifications::watchServer() {
+  sd_bus* bus = bus_.get();
+  // A new server numbers its notifications afresh: the old ids mean nothing to it.
+  server_.emplace(bus, kNotificationsName, [this] { ids_.clear(); });
+  actions_ = matchSignal(bus, kNotificationsName, kNotificationsPath, kNotificationsInterface,
+                         kActionInvoked, &onSignal, this);
+  closed_ = matchSignal(bus, kNotificationsName, kNotificationsPath, kNotificationsInterface,
+                        kNotificationClosed, &onSignal, this);
+}
+
+void FreedesktopNotifications::reconnected() {
+  // Notes of the old connection are gone with it; an authorization still asked for is asked
+  // again on the new one.
+  std::list<Call> calls = std::move(calls_);
   calls_.clear();
-  actions_.reset();
-  closed_.reset();
-  sd_bus_unref(bus_);
+  ids_.clear();
+  watchServer();
+  for (Call& call : calls) {
+    if (call.authorized) requestAuthorization(0, std::move(call.authorized));
+  }
 }
 
 std::string FreedesktopNotifications::defaultAppIcon() {
@@ -89,7 +98,7 @@ std::string FreedesktopNotifications::defaultAppIcon() {
 bool FreedesktopNotifications::send(sd_bus_message* call, sd_bus_message_handler_t onReply,
                                     std::function<void(bool)> authorized) {
   sd_bus_slot* slot = nullptr;
-  if (!call || sd_bus_call_async(bus_, &slot, call, onReply, this, kCallTimeoutUs) < 0) {
+  if (!call || sd_bus_call_async(bus_.get(), &slot, call, onReply, this, kCallTimeoutUs) < 0) {
     return false;
   }
   calls_.push_back({SlotPtr(slot), std::move(authorized)});
@@ -109,7 +118,7 @@ FreedesktopNotifications::Call FreedesktopNotifications::finish(sd_bus_message* 
 
 void FreedesktopNotifications::requestAuthorization(unsigned,
                                                     std::function<void(bool granted)> reply) {
-  const MessagePtr call = newCall(bus_, kGetCapabilities);
+  const MessagePtr call = newCall(bus_.get(), kGetCapabilities);
   if (!send(call.get(), &onCapabilities, reply)) reply(false);
 }
 
@@ -132,7 +141,7 @@ int FreedesktopNotifications::onCapabilities(sd_bus_message* reply, void* self, 
 }
 
 void FreedesktopNotifications::add(NotificationRequest request) {
-  const MessagePtr call = newCall(bus_, kNotify);
+  const MessagePtr call = newCall(bus_.get(), kNotify);
   if (!call) return;
   sd_bus_message* m = call.get();
   // sound-name with the sound theme's standard new-message sound, the hint's own example: the
@@ -157,7 +166,7 @@ int FreedesktopNotifications::onNotified(sd_bus_message* reply, void* self, sd_b
   // the new owner's notes have numbers of their own.
   std::uint32_t id = 0;
   if (sd_bus_message_is_method_error(reply, nullptr) || !sd_bus_message_has_signature(reply, "u") ||
-      !center->server_.isOwner(sd_bus_message_get_sender(reply)) ||
+      !center->server_->isOwner(sd_bus_message_get_sender(reply)) ||
       sd_bus_message_read(reply, "u", &id) < 0) {
     return 0;
   }
@@ -174,7 +183,7 @@ void FreedesktopNotifications::remember(std::uint32_t id) {
 int FreedesktopNotifications::onSignal(sd_bus_message* signal, void* data, sd_bus_error*) {
   auto* self = static_cast<FreedesktopNotifications*>(data);
   // Anyone may send a signal straight to us; only the server's own count.
-  if (!self->server_.isOwner(sd_bus_message_get_sender(signal))) return 0;
+  if (!self->server_->isOwner(sd_bus_message_get_sender(signal))) return 0;
   const bool action = std::strcmp(sd_bus_message_get_member(signal), kActionInvoked) == 0;
   std::uint32_t id = 0;
   const char* key = kDefaultAction;

@@ -112,6 +112,7 @@ std::unique_ptr<platform::MenuItem> StatusMenu::build(const Item& item, double t
 
 void StatusMenu::refresh(platform::MenuItem& entry, const Item& item, double tab) {
   style(entry, item, tab, platform_);
+  entry.setEnabled(!item.disabled.value_or(false));
   if (!item.children) return;
   platform::Menu* submenu = entry.submenu();
   if (!submenu) return;

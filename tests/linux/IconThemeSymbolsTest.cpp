@@ -40,6 +40,8 @@ TEST(IconThemeSymbolsTest, TheFirstNameTheThemeChainDrawsAtMenuSize) {
        "[48x48/legacy]\nSize=48\nType=Fixed\n[16x16@2/actions]\nSize=16\nScale=2\n"
        "[scalable/st]\nSize=48\nMinSize=8\nMaxSize=512\nType=Scalable"},
       {"data/icons/Chosen/16x16/actions/document-send.png", ""},
+      {"data/icons/Chosen/16x16/actions/emblem-ok.png", ""},
+      {"data/icons/Chosen/scalable/st/emblem-ok-symbolic.svg", ""},
       {"data/icons/Chosen/48x48/legacy/preferences-system-notifications.png", ""},
       {"data/icons/Chosen/16x16/actions/notifications.svg", ""},
       {"data/icons/Chosen/48x48/legacy/edit-copy.png", ""},
@@ -72,6 +74,7 @@ TEST(IconThemeSymbolsTest, TheFirstNameTheThemeChainDrawsAtMenuSize) {
       {"Freedesktop", "document-send", "document-send"},  // a freedesktop name passes through
       {"Symbolic", "edit-find", "edit-find-symbolic"},    // or its symbolic variant, scalable
       {"TooBig", "bell", "notifications"},                // the colour icon is 48 px: the next name
+      {"FirstOfTwo", "checkmark", "emblem-ok-symbolic"},  // the colour icon is drawn too
       {"Hidden", "rectangle.stack", ""},               // the theme's 48 px icon hides its parent's
       {"Doubled", "person", ""},                       // a doubled folder
       {"Unlisted", "gearshape", ""},                   // a folder the theme does not list

@@ -119,16 +119,22 @@ TEST(StatusMenuTest, AnyIdOrSeparatorChangeAnywhereInTheTreeRebuilds) {
   }
 }
 
-// Refreshes restyle the entries they find and build nothing: an entry keeps its enabled state
-// and its submenu (or none) as built, and a separator stays a separator.
-TEST(StatusMenuTest, ARefreshKeepsWhatWasBuiltOfEachEntry) {
+// Refreshes restyle the entries they find, enabled state included, and build nothing: an
+// entry keeps its submenu (or none) as built, and a separator stays a separator.
+TEST(StatusMenuTest, ARefreshAppliesDisabledAndKeepsWhatWasBuiltOfEachEntry) {
   struct Refresh : Row {
     std::vector<Item> first, second;
     std::string shown;
   };
   const Refresh cases[] = {
-      {"KeepsEnabled", {entry("a")}, {entry("a").disabled()}, "a"},
-      {"KeepsDisabled", {entry("a").disabled(), entry("b")}, {entry("a"), entry("b")}, "a! b"},
+      {"Disables",
+       {entry("a"), entry("s").children({entry("b")})},
+       {entry("a").disabled(), entry("s").children({entry("b").disabled()})},
+       "a! s:{b!}"},
+      {"Enables",
+       {entry("a").disabled(), entry("s").children({entry("b").disabled()})},
+       {entry("a"), entry("s").children({entry("b")})},
+       "a s:{b}"},
       {"AddsNoSubmenu", {entry("a")}, {entry("a").children({})}, "a"},
       {"KeepsEmptySubmenu", {entry("a").children({})}, {entry("a")}, "a:{}"},
       {"KeepsSubmenus",

@@ -7,7 +7,7 @@
 
 namespace nvx::test {
 
-PrivateBus::PrivateBus() {
+PrivateBus::PrivateBus(const std::string& limits) {
   const GCharPtr dir(g_dir_make_tmp("nvx-bus-XXXXXX", nullptr));
   if (!dir) return;
   dir_ = dir.get();
@@ -18,6 +18,7 @@ PrivateBus::PrivateBus() {
   std::ofstream(dir_ + "/bus.conf") << R"(<busconfig>
   <listen>)" << address_ << R"(</listen>
   <auth>EXTERNAL</auth>
+)" << limits << R"(
   <policy context="default">
     <allow user="*"/>
     <allow own="*"/>

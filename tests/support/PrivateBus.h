@@ -19,7 +19,8 @@ inline constexpr char kPython[] = "/usr/bin/python3";
 // destruction.
 class PrivateBus {
  public:
-  PrivateBus();
+  // `limits`: <limit> elements of the daemon's configuration.
+  explicit PrivateBus(const std::string& limits = "");
   ~PrivateBus();
   PrivateBus(const PrivateBus&) = delete;
   PrivateBus& operator=(const PrivateBus&) = delete;
@@ -43,6 +44,8 @@ class PrivateBus {
 
   // Kills the daemon, as when the bus goes away.
   void kill() { daemon_.reset(); }
+  // Sends the daemon a signal: SIGSTOP freezes the bus, SIGCONT thaws it.
+  void signal(int signal) { daemon_->signal(signal); }
 
  private:
   std::string dir_;

@@ -96,6 +96,31 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
   EXPECT_FALSE(second.registerHotKey(kKeyL, kControlOption, kId));
 }
 
+// Calls the fake portal's test interface; its text answer, "" without one.
+std::string fake(const PrivateBus& bus, const char* method, GVariant* args) {
+  const GVariantPtr reply = bus.call(kPortalName, kPortalPath, "org.nvx.FakePortal", method, args);
+  const gchar* text = "";
+  if (reply && g_variant_is_of_type(reply.get(), G_VARIANT_TYPE("(s)")))
+    g_variant_get(reply.get(), "(&s)", &text);
+  return text;
+}
+
+// Presses, also in the session path `stale`; "<session path> <shortcuts>" once bound, "" when
+// nothing is bound in time.
+std::string press(const PrivateBus& bus, const char* stale, int ms = 5000) {
+  std::string bound;
+  spinUntil([&] { return !(bound = fake(bus, "Press", g_variant_new("(s)", stale))).empty(); }, ms);
+  drain();
+  return bound;
+}
+
+// The path of the oldest request the portal holds, once it holds one.
+std::string held(const PrivateBus& bus) {
+  std::string path;
+  spinUntil([&] { return !(path = fake(bus, "Held", nullptr)).empty(); });
+  return path;
+}
+
 TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivations) {
   PrivateBus bus;
   auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
@@ -107,20 +132,7 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
   int presses = 0;
   keys.installHandler([&] { ++presses; });
   const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
-  // Presses, also in the session path `stale`; "<session path> <shortcuts>" once bound.
-  const auto press = [&](const char* stale) {
-    std::string bound;
-    spinUntil([&] {
-      const GVariantPtr reply = bus.call(kPortalName, kPortalPath, "org.nvx.FakePortal", "Press",
-                                         g_variant_new("(s)", stale), "(s)");
-      const gchar* text = "";
-      if (reply) g_variant_get(reply.get(), "(&s)", &text);
-      return !(bound = text).empty();
-    });
-    drain();
-    return bound;
-  };
-  const std::string bound = press("");
+  const std::string bound = press(bus, "");
   const std::string session = bound.substr(0, bound.find(' '));
   EXPECT_EQ(bound.substr(session.size()),
             " [('NVXC-1', {'description': <'Norvane hot key'>, "
@@ -132,8 +144,80 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
   // A restarted portal: bound again, and the old session is gone.
   portal.reset();
   portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
-  EXPECT_NE(press(session.c_str()), bound);
+  EXPECT_NE(press(bus, session.c_str()), bound);
   EXPECT_EQ(presses, 2);
+}
+
+// Only the portal's own Response on the request's path counts; a refusal leaves the key unbound
+// without the fallback and without asking again.
+TEST(PortalHotKeysTest, TakesOnlyThePortalsResponseOnTheRequestsPath) {
+  enum Intruder { Nobody, Forger, OtherPath };  // a success answered first to CreateSession
+  struct Answers : Row {
+    unsigned create, bind;  // the portal's response codes
+    Intruder intruder;
+    bool bound;
+  };
+  const Answers rows[] = {
+      {"ForgedFirst", 0, 0, Forger, true},      {"OtherPathThenFailure", 2, 0, OtherPath, false},
+      {"CreateCancelled", 1, 0, Nobody, false}, {"CreateFailed", 2, 0, Nobody, false},
+      {"BindCancelled", 0, 1, Nobody, false},   {"BindFailed", 0, 2, Nobody, false},
+  };
+  for (const Answers& row : rows) {
+    SCOPED_TRACE(row.name);
+    PrivateBus bus;
+    const auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, "--hold"}, kPortalName);
+    const auto product = Bus::open(bus.address());
+    PortalHotKeys keys(*product, [] {
+      ADD_FAILURE() << "the fallback is for a session without the portal";
+      return nullptr;
+    });
+    int presses = 0;
+    keys.installHandler([&] { ++presses; });
+    const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
+    const std::string created = held(bus);
+    if (row.intruder == Forger) {
+      forge(bus, product->uniqueName(), created.c_str(), kRequestInterface, kResponse,
+            g_variant_new_parsed("(@u 0, {'session_handle': <'/org/nvx/Forged'>})"));
+    } else if (row.intruder == OtherPath) {
+      const std::string other = created.substr(0, created.rfind('/')) + "/other";
+      fake(bus, "Answer", g_variant_new("(us)", 0, other.c_str()));
+    }
+    fake(bus, "Answer", g_variant_new("(us)", row.create, ""));
+    if (row.create == 0 && !held(bus).empty())  // BindShortcuts has come
+      fake(bus, "Answer", g_variant_new("(us)", row.bind, ""));
+    // A round trip to the agent: it has handled the answers and sent what follows them.
+    forge(bus, product->uniqueName(), "/", "org.nvx.Test", "Settle", nullptr);
+    EXPECT_EQ(fake(bus, "Held", nullptr), "");  // nothing asked again
+    const std::string bound = press(bus, "", row.bound ? 5000 : 0);
+    EXPECT_EQ(bound.rfind(std::string(kPortalPath) + "/session/", 0) == 0, row.bound) << bound;
+    EXPECT_EQ(presses, row.bound ? 1 : 0);
+  }
+}
+
+// A portal that goes away before its Response to CreateSession, or without answering the call
+// at all, is asked again by the next owner of its name.
+TEST(PortalHotKeysTest, APortalGoneInTheFirstHandshakeIsAskedAgain) {
+  struct Gone : Row {
+    const char* mode;
+  };
+  const Gone rows[] = {{"BeforeItsResponse", "--hold"}, {"WithoutAnswering", "--silent"}};
+  for (const Gone& row : rows) {
+    SCOPED_TRACE(row.name);
+    PrivateBus bus;
+    auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
+    const auto product = Bus::open(bus.address());
+    // The fallback holds nothing, as without an X display: the bus's error for the unanswered
+    // call asks for it.
+    PortalHotKeys keys(*product, [] { return nullptr; });
+    int presses = 0;
+    keys.installHandler([&] { ++presses; });
+    const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
+    held(bus);  // CreateSession has come
+    portal.reset();
+    portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
+    EXPECT_NE(press(bus, ""), "");
+    EXPECT_EQ(presses, 1);
+  }
 }
 
 // Without a portal on the bus (as on desktops older than global shortcuts) the key goes to the

@@ -1,10 +1,14 @@
 #!/usr/bin/python3
 """A desktop portal with only global shortcuts, on the bus of DBUS_SYSTEM_BUS_ADDRESS.
 
-Each request is answered at once with success. The test interface org.nvx.FakePortal
+Each request is answered at once with success. With --hold each Response waits for the
+test, and with --silent the calls are not even returned. The test interface org.nvx.FakePortal
 presses every bound shortcut, also as if bound in the session path it is given (when not
-empty), and tells what was bound (Press).
+empty), and tells what was bound (Press); tells the oldest held request's path (Held), and
+sends its Response with a code on a path (Answer): on its own path ("") it is sent for good.
 """
+import sys
+
 from gi.repository import Gio, GLib
 
 PORTAL = '/org/freedesktop/portal/desktop'
@@ -22,33 +26,48 @@ XML = '''<node>
 <interface name="org.nvx.FakePortal">
   <method name="Press">
     <arg type="s" direction="in"/><arg type="s" direction="out"/></method>
+  <method name="Held"><arg type="s" direction="out"/></method>
+  <method name="Answer"><arg type="u" direction="in"/><arg type="s" direction="in"/></method>
 </interface>
 </node>'''
 
 bus = Gio.bus_get_sync(Gio.BusType.SYSTEM)
-bound = []  # (session, shortcuts) per BindShortcuts
+mode = sys.argv[1] if len(sys.argv) > 1 else ''
+bound = []  # (session, shortcuts) per BindShortcuts answered with success
+held = []  # (path, results, binding) per Response not yet sent for good
+unanswered = []  # the calls that --silent keeps
 
 
-def respond(sender, token, results):
-    """Returns the request path and answers on it once the reply is out."""
+def respond(invocation, sender, token, results, binding=None):
+    """Returns the request path, and answers on it once the reply is out unless held."""
     path = '%s/request/%s/%s' % (PORTAL, sender[1:].replace('.', '_'), token)
-    GLib.idle_add(lambda: bus.emit_signal(
-        None, path, 'org.freedesktop.portal.Request', 'Response',
-        GLib.Variant('(ua{sv})', (0, results))) and False)
-    return GLib.Variant('(o)', (path,))
+    held.append((path, results, binding))
+    if not mode:
+        GLib.idle_add(answer, 0, '')
+    if mode == '--silent':
+        unanswered.append(invocation)
+    else:
+        invocation.return_value(GLib.Variant('(o)', (path,)))
+
+
+def answer(code, path):
+    own, results, binding = held[0] if path else held.pop(0)
+    if binding and code == 0 and not path:
+        bound.append(binding)
+    bus.emit_signal(None, path or own, 'org.freedesktop.portal.Request', 'Response',
+                    GLib.Variant('(ua{sv})', (code, results)))
 
 
 def call(connection, sender, path, interface, method, args, invocation):
     if method == 'CreateSession':
         session = '%s/session/%s/%s' % (PORTAL, sender[1:].replace('.', '_'),
                                         args[0]['session_handle_token'])
-        invocation.return_value(respond(sender, args[0]['handle_token'],
-                                        {'session_handle': GLib.Variant('s', session)}))
+        respond(invocation, sender, args[0]['handle_token'],
+                {'session_handle': GLib.Variant('s', session)})
     elif method == 'BindShortcuts':
         shortcuts = args.get_child_value(1)
-        bound.append((args[0], shortcuts))
-        invocation.return_value(respond(sender, args[3]['handle_token'],
-                                        {'shortcuts': shortcuts}))
+        respond(invocation, sender, args[3]['handle_token'], {'shortcuts': shortcuts},
+                (args[0], shortcuts))
     elif method == 'Press':
         for session, shortcuts in bound:
             for path in filter(None, (session, args[0])):
@@ -58,6 +77,12 @@ def call(connection, sender, path, interface, method, args, invocation):
                                                               (path, shortcut_id, 0, {})))
         text = ' '.join('%s %s' % (s, shortcuts.print_(False)) for s, shortcuts in bound)
         invocation.return_value(GLib.Variant('(s)', (text,)))
+    elif method == 'Held':
+        invocation.return_value(GLib.Variant('(s)', (held[0][0] if held else '',)))
+    elif method == 'Answer':
+        if held:
+            answer(*args)
+        invocation.return_value(None)
 
 
 for interface in Gio.DBusNodeInfo.new_for_xml(XML).interfaces:

@@ -189,6 +189,13 @@ class PortalHotKeys::Session final : public HotKeyRegistration, public Bus::Clie
   static int onRequested(sd_bus_message* reply, void* data, sd_bus_error*) {
     auto* self = static_cast<Session*>(data);
     self->call_.reset();  // sd-bus holds the slot until the callback returns
+    // A portal that went away or hung before it answered is still a portal: the next owner of
+    // its name is asked again.
+    if (sd_bus_message_is_method_error(reply, SD_BUS_ERROR_NO_REPLY)) {
+      self->response_.reset();
+      self->portalOwner_.clear();
+      return 0;
+    }
     const char* path = nullptr;
     if (sd_bus_message_is_method_error(reply, nullptr) ||
         !sd_bus_message_has_signature(reply, "o") ||

@@ -2,6 +2,11 @@
 // StatusNotifierWatcher and dbusmenu to it, and by its parent on the pipes.
 #include <gio/gio.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <chrono>
@@ -237,6 +242,114 @@ TEST_F(DesktopAgentTest, BadCallsGetErrorsAndChooseNothing) {
   EXPECT_EQ(withoutRevision(menuCall("GetLayout", "(0, -1, ['label'])")),
             ", (0, @a{sv} {}, [<(6, {'label': <''>}, @av [])>, <(7, {'label': <''>}, @av [])>]))");
   EXPECT_EQ(agent.out().all(200ms), "");
+}
+
+// What a peer or the bus itself does that the agent must outlive with its input going on.
+ChildProcess agentOn(const std::string& address, bool dump = true) {
+  Env env{{"DBUS_SESSION_BUS_ADDRESS", address}};
+  if (dump) env["NVX_DUMP_MENU"] = "1";
+  return ChildProcess({.argv = {NVX_MENUBAR_PATH},
+                       .env = std::move(env),
+                       .unsetEnv = {"NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD", "XDG_RUNTIME_DIR",
+                                    "DISPLAY", "WAYLAND_DISPLAY"}});
+}
+
+// A bus that takes the connection and never answers holds up neither the input nor the exit.
+TEST(DesktopAgentBusTest, ASilentBusHoldsUpNothing) {
+  const GCharPtr dir(g_dir_make_tmp("nvx-silent-XXXXXX", nullptr));
+  const std::string path = std::string(dir.get()) + "/bus";
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  path.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);  // connections wait in the backlog, never accepted
+  ChildProcess agent = agentOn("unix:path=" + path);
+  agent.write(menuLine("2", R"({"id":"a","text":"A"})"));
+  EXPECT_EQ(agent.err().lines(2, 10s), (Lines{"bar: [orvel] 2", "(NO ICON) A"}));
+  agent.closeStdin();
+  EXPECT_EQ(agent.wait(5s), 0);
+  close(listener);
+  unlink(path.c_str());
+  rmdir(dir.get());
+}
+
+// A frozen bus: the agent's changes wait and coalesce instead of queueing one signal each, and
+// the end of input ends the agent all the same.
+TEST(DesktopAgentBusTest, AFrozenBusGetsTheLatestStateOnceAndHoldsUpNoExit) {
+  PrivateBus bus;
+  TrayHost host(bus);
+  ChildProcess agent = agentOn(bus.address(), false);
+  // Half a megabyte a refresh: sixteen fill what the socket takes.
+  const auto line = [](int n) {
+    return menuLine("2", R"({"id":"a","text":"A","detail":")" + std::to_string(n) +
+                             std::string(500'000, 'x') + R"("})");
+  };
+  agent.write(line(0));
+  ASSERT_TRUE(spinUntil([&] { return !host.registered.empty(); }));
+  const auto updates = [&] {
+    return std::count_if(host.signalsSeen.begin(), host.signalsSeen.end(),
+                         [](const std::string& s) { return s.starts_with("ItemsProperties"); });
+  };
+  const auto last = [&](int n) {
+    return !host.signalsSeen.empty() &&
+           host.signalsSeen.back().find("\\t" + std::to_string(n) + "xxx") != std::string::npos;
+  };
+  agent.write(line(1));
+  ASSERT_TRUE(spinUntil([&] { return last(1); }));
+  host.signalsSeen.clear();
+
+  bus.signal(SIGSTOP);
+  for (int n = 2; n <= 100; ++n)
+    agent.write(line(n));
+  g_usleep(500'000);  // the agent applies them meanwhile
+  bus.signal(SIGCONT);
+  EXPECT_TRUE(spinUntil([&] { return last(100); }, 20'000));
+  EXPECT_LT(updates(), 40);
+
+  bus.signal(SIGSTOP);
+  for (int n = 101; n <= 140; ++n)
+    agent.write(line(n));
+  agent.closeStdin();
+  EXPECT_EQ(agent.wait(5s), 0);
+  bus.signal(SIGCONT);
+}
+
+// A peer's message over the size sd-bus reads ends that connection, not the item: the agent
+// connects again, and hosts find the item and its menu on the new connection.
+TEST(DesktopAgentBusTest, AMessageTooLargeToReadCostsOneNewConnection) {
+  PrivateBus bus(R"(<limit name="max_message_size">134217728</limit>)");
+  auto host = std::make_unique<TrayHost>(bus);
+  ChildProcess agent = agentOn(bus.address());
+  agent.write(menuLine("2", R"({"id":"a","text":"A"})"));
+  ASSERT_TRUE(spinUntil([&] { return !host->registered.empty(); }));
+  const std::string first = host->itemOwner;
+
+  // The largest signal the bus takes; with the sender's name that it adds, it is over the limit.
+  const auto signal = [&](std::size_t size) {
+    GDBusMessage* message =
+        g_dbus_message_new_signal("/StatusNotifierItem", "org.example.Big", "Big");
+    g_dbus_message_set_destination(message, first.c_str());
+    GVariant* text = g_variant_new_take_string(g_strnfill(size, 'x'));
+    g_dbus_message_set_body(message, g_variant_new_tuple(&text, 1));
+    return GObjectPtr<GDBusMessage>(message);
+  };
+  gsize small = 0;
+  const GCharPtr blob(reinterpret_cast<gchar*>(
+      g_dbus_message_to_blob(signal(8).get(), &small, G_DBUS_CAPABILITY_FLAGS_NONE, nullptr)));
+  const std::size_t body = (std::size_t{128} << 20) - 8 - (small - 8);
+  g_dbus_connection_send_message(host->bus.get(), signal(body).get(),
+                                 G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
+  ASSERT_TRUE(spinUntil([&] { return host->registered.size() == 2; }, 20'000));
+  EXPECT_NE(host->itemOwner, first);
+  agent.write(menuLine("3", R"({"id":"b","text":"B"})"));
+  agent.err().lines(4, 10s);
+  const std::string item = "org.kde.StatusNotifierItem-" + std::to_string(agent.pid()) + "-1";
+  EXPECT_TRUE(spinUntil([&] {
+    return host->call(item, "/MenuBar", kMenu, "GetLayout", "(0, -1, ['label'])")
+               .find("'label': <'B'>") != std::string::npos;
+  }));
+  EXPECT_EQ(agent.finish().status, 0);
 }
 
 }  // namespace

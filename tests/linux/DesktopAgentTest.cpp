@@ -307,9 +307,12 @@ TEST(DesktopAgentBusTest, AFrozenBusGetsTheLatestStateOnceAndHoldsUpNoExit) {
   EXPECT_TRUE(spinUntil([&] { return last(100); }, 20'000));
   EXPECT_LT(updates(), 40);
 
+  // Paced, so that each goes out and the socket fills.
   bus.signal(SIGSTOP);
-  for (int n = 101; n <= 140; ++n)
+  for (int n = 101; n <= 160; ++n) {
     agent.write(line(n));
+    g_usleep(20'000);
+  }
   agent.closeStdin();
   EXPECT_EQ(agent.wait(5s), 0);
   bus.signal(SIGCONT);

@@ -1,7 +1,9 @@
 #include "MenuExporter.h"
 
+#include <optional>
 #include <utility>
 
+#include "DesktopMenu.h"
 #include "DesktopMenuItem.h"
 #include "MenuCalls.h"
 #include "platform/linux/dbus/DesktopNames.h"
@@ -109,15 +111,33 @@ void MenuExporter::flush() {
 
 void MenuExporter::publishProperties() {
   changes_.clear();
+  // Qt hosts make an entry checkable only when they build it, and ignore a later change of
+  // its toggle-type or a removed toggle-state: an entry that gains or loses its check mark is
+  // fetched again, under the menu that holds it (the root when they are several).
+  std::optional<std::int32_t> kindChanged;
   for (std::int32_t id : pending_.entries) {
     DesktopMenuItem* entry = tree_.find(id);
     if (!entry) continue;
     const PropertyChange change = propertyChange(entry->published(), entry->properties());
-    if (!change.empty() && tree_.findShown(id))
+    if (!change.empty() && tree_.findShown(id)) {
       changes_.push_back({id, &entry->properties(), change});
+      if ((change.updated | change.removed) & kPropertyToggleType) {
+        const DesktopMenuItem* parent = entry->menu() ? entry->menu()->parentItem() : nullptr;
+        const std::int32_t parentId = parent ? parent->id() : m::kRootId;
+        kindChanged = kindChanged && *kindChanged != parentId ? m::kRootId : parentId;
+      }
+    }
     entry->markPublished();
   }
   if (changes_.empty()) return;
+  sendProperties();
+  if (kindChanged && std::exchange(layoutFetched_, false)) {
+    sd_bus_emit_signal(bus_.get(), m::kPath, m::kInterface, m::kLayoutUpdated, "ui", ++revision_,
+                       *kindChanged);
+  }
+}
+
+void MenuExporter::sendProperties() {
   sd_bus_message* signal = nullptr;
   int r = sd_bus_message_new_signal(bus_.get(), &signal, m::kPath, m::kInterface,
                                     m::kItemsPropertiesUpdated);

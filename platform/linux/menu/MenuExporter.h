@@ -57,6 +57,7 @@ class MenuExporter final : public Bus::Client {
   void exportObject();
   void schedule();
   void publishProperties();
+  void sendProperties();
 
   Bus& bus_;
   MenuTree& tree_;

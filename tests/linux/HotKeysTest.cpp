@@ -121,31 +121,42 @@ std::string held(const PrivateBus& bus) {
   return path;
 }
 
+// Offered in CreateSession, bound by BindShortcuts where the session does not hold it yet.
+struct PortalKind : Row {
+  const char* mode;
+};
+const PortalKind kPortalKinds[] = {{"BindsLater", ""}, {"BindsAtCreation", "--plasma"}};
+
 TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivations) {
-  PrivateBus bus;
-  auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
-  const auto product = Bus::open(bus.address());
-  PortalHotKeys keys(*product, [] {
-    ADD_FAILURE() << "the fallback is for a session without the portal";
-    return nullptr;
-  });
-  int presses = 0;
-  keys.installHandler([&] { ++presses; });
-  const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
-  const std::string bound = press(bus, "");
-  const std::string session = bound.substr(0, bound.find(' '));
-  EXPECT_EQ(bound.substr(session.size()),
-            " [('NVXC-1', {'description': <'Norvane hot key'>, "
-            "'preferred_trigger': <'CTRL+ALT+l'>})]");
-  EXPECT_EQ(presses, 1);
-  forge(bus, product->uniqueName(), kPortalPath, kGlobalShortcutsInterface, kActivated,
-        g_variant_new_parsed("(%o, 'NVXC-1', @t 0, @a{sv} {})", session.c_str()));
-  EXPECT_EQ(presses, 1);
-  // A restarted portal: bound again, and the old session is gone.
-  portal.reset();
-  portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
-  EXPECT_NE(press(bus, session.c_str()), bound);
-  EXPECT_EQ(presses, 2);
+  for (const PortalKind& row : kPortalKinds) {
+    SCOPED_TRACE(row.name);
+    PrivateBus bus;
+    auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
+    const auto product = Bus::open(bus.address());
+    PortalHotKeys keys(*product, [] {
+      ADD_FAILURE() << "the fallback is for a session without the portal";
+      return nullptr;
+    });
+    int presses = 0;
+    keys.installHandler([&] { ++presses; });
+    const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
+    const std::string bound = press(bus, "");
+    const std::string session = bound.substr(0, bound.find(' '));
+    EXPECT_EQ(bound.substr(session.size()),
+              " [('NVXC-1', {'description': <'Norvane hot key'>, "
+              "'preferred_trigger': <'CTRL+ALT+l'>})]");
+    EXPECT_EQ(presses, 1);
+    forge(bus, product->uniqueName(), kPortalPath, kGlobalShortcutsInterface, kActivated,
+          g_variant_new_parsed("(%o, 'NVXC-1', @t 0, @a{sv} {})", session.c_str()));
+    EXPECT_EQ(presses, 1);
+    // A restarted portal: bound again, under the same name, which Plasma shows as the
+    // application's.
+    portal.reset();
+    portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
+    EXPECT_EQ(press(bus, ""), bound);
+    EXPECT_TRUE(session.ends_with("/Norvane")) << session;
+    EXPECT_EQ(presses, 2);
+  }
 }
 
 // Only the portal's own Response on the request's path counts; a refusal leaves the key unbound

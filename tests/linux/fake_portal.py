@@ -2,7 +2,9 @@
 """A desktop portal with only global shortcuts, on the bus of DBUS_SYSTEM_BUS_ADDRESS.
 
 Each request is answered at once with success. With --hold each Response waits for the
-test, and with --silent the calls are not even returned. The test interface org.nvx.FakePortal
+test, and with --silent the calls are not even returned. With --plasma, as Plasma 5.27's,
+the shortcuts offered in CreateSession are bound there, and BindShortcuts binds nothing but
+opens a settings window (Press tells of each). The test interface org.nvx.FakePortal
 presses every bound shortcut, also as if bound in the session path it is given (when not
 empty), and tells what was bound (Press); tells the oldest held request's path (Held), and
 sends its Response with a code on a path (Answer): on its own path ("") it is sent for good.
@@ -36,13 +38,14 @@ mode = sys.argv[1] if len(sys.argv) > 1 else ''
 bound = []  # (session, shortcuts) per BindShortcuts answered with success
 held = []  # (path, results, binding) per Response not yet sent for good
 unanswered = []  # the calls that --silent keeps
+windows = []  # the sessions --plasma opened its settings for
 
 
 def respond(invocation, sender, token, results, binding=None):
     """Returns the request path, and answers on it once the reply is out unless held."""
     path = '%s/request/%s/%s' % (PORTAL, sender[1:].replace('.', '_'), token)
     held.append((path, results, binding))
-    if not mode:
+    if mode in ('', '--plasma'):
         GLib.idle_add(answer, 0, '')
     if mode == '--silent':
         unanswered.append(invocation)
@@ -62,8 +65,15 @@ def call(connection, sender, path, interface, method, args, invocation):
     if method == 'CreateSession':
         session = '%s/session/%s/%s' % (PORTAL, sender[1:].replace('.', '_'),
                                         args[0]['session_handle_token'])
-        respond(invocation, sender, args[0]['handle_token'],
-                {'session_handle': GLib.Variant('s', session)})
+        results, binding = {'session_handle': GLib.Variant('s', session)}, None
+        offered = args.get_child_value(0).lookup_value('shortcuts', None)
+        if mode == '--plasma' and offered:
+            results['shortcuts'], binding = offered, (session, offered)
+        respond(invocation, sender, args[0]['handle_token'], results, binding)
+    elif method == 'BindShortcuts' and mode == '--plasma':
+        windows.append(args[0])
+        respond(invocation, sender, args[3]['handle_token'],
+                {'shortcuts': GLib.Variant('a(sa{sv})', [])})
     elif method == 'BindShortcuts':
         shortcuts = args.get_child_value(1)
         respond(invocation, sender, args[3]['handle_token'], {'shortcuts': shortcuts},
@@ -76,6 +86,7 @@ def call(connection, sender, path, interface, method, args, invocation):
                                     'Activated', GLib.Variant('(osta{sv})',
                                                               (path, shortcut_id, 0, {})))
         text = ' '.join('%s %s' % (s, shortcuts.print_(False)) for s, shortcuts in bound)
+        text += ''.join(' and a settings window' for _ in windows)
         invocation.return_value(GLib.Variant('(s)', (text,)))
     elif method == 'Held':
         invocation.return_value(GLib.Variant('(s)', (held[0][0] if held else '',)))

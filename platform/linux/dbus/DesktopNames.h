@@ -156,6 +156,9 @@ inline constexpr char kActivated[] = "Activated";
 inline constexpr char kHandleToken[] = "handle_token";
 inline constexpr char kSessionHandleToken[] = "session_handle_token";
 inline constexpr char kSessionHandle[] = "session_handle";
+inline constexpr char kShortcuts[] = "shortcuts";
+// The session's token: Plasma names the application by it in its shortcut settings.
+inline constexpr char kSessionToken[] = "Norvane";
 inline constexpr char kDescription[] = "description";
 inline constexpr char kPreferredTrigger[] = "preferred_trigger";
 inline constexpr char kShortcutDescription[] = "Norvane hot key";

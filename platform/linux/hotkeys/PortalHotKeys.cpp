@@ -61,27 +61,49 @@ std::string requestPath(sd_bus* bus, const std::string& token) {
   return kRequestPathPrefix + sender + "/" + token;
 }
 
-// The string or object path under `key` in the a{sv} that `message` reads next; null when
-// there is none.
-const char* lookupPath(sd_bus_message* message, const char* key) {
-  const char* found = nullptr;
-  if (sd_bus_message_enter_container(message, 'a', "{sv}") <= 0) return nullptr;
-  while (!found && sd_bus_message_enter_container(message, 'e', "sv") > 0) {
+// Whether the shortcuts (a(sa{sv})) that `message` reads next hold `id`.
+bool holds(sd_bus_message* message, const std::string& id) {
+  if (sd_bus_message_enter_container(message, 'a', "(sa{sv})") <= 0) return false;
+  while (sd_bus_message_enter_container(message, 'r', "sa{sv}") > 0) {
+    const char* shortcut = nullptr;
+    if (sd_bus_message_read(message, "s", &shortcut) < 0) return false;
+    if (id == shortcut) return true;
+    if (sd_bus_message_skip(message, "a{sv}") < 0 || sd_bus_message_exit_container(message) < 0)
+      return false;
+  }
+  return false;
+}
+
+// What a CreateSession's Response says: the session's object path (null when missing), and
+// whether the session holds the shortcut `id` already.
+struct Created {
+  const char* handle = nullptr;
+  bool holdsShortcut = false;
+};
+Created readCreated(sd_bus_message* message, const std::string& id) {
+  Created created;
+  if (sd_bus_message_enter_container(message, 'a', "{sv}") <= 0) return {};
+  while (sd_bus_message_enter_container(message, 'e', "sv") > 0) {
     const char* name = nullptr;
     const char* type = nullptr;
     if (sd_bus_message_read(message, "s", &name) < 0 ||
         sd_bus_message_peek_type(message, nullptr, &type) < 0) {
-      return nullptr;
+      return {};
     }
-    if (std::strcmp(name, key) == 0 &&
+    // The handle is typed as a string for historical reasons; an object path is taken too.
+    if (std::strcmp(name, kSessionHandle) == 0 &&
         (std::strcmp(type, "s") == 0 || std::strcmp(type, "o") == 0)) {
-      if (sd_bus_message_read(message, "v", type, &found) < 0) return nullptr;
-    } else if (sd_bus_message_skip(message, "v") < 0 ||
-               sd_bus_message_exit_container(message) < 0) {
-      return nullptr;
+      if (sd_bus_message_read(message, "v", type, &created.handle) < 0) return {};
+    } else if (std::strcmp(name, kShortcuts) == 0 && std::strcmp(type, "a(sa{sv})") == 0) {
+      if (sd_bus_message_enter_container(message, 'v', type) <= 0) return {};
+      created.holdsShortcut = holds(message, id);
+      return created.handle ? created : Created{};  // the rest is not needed
+    } else if (sd_bus_message_skip(message, "v") < 0) {
+      return {};
     }
+    if (sd_bus_message_exit_container(message) < 0) return {};
   }
-  return found;
+  return created;
 }
 
 // Every Response of the portal's requests: the path is checked on arrival.
@@ -101,8 +123,11 @@ MessagePtr newCall(sd_bus* bus, const char* path, const char* interface, const c
 }  // namespace
 
 // One portal session holding one shortcut. The handshake:
-// 1. CreateSession; its Request's Response carries the session handle.
-// 2. BindShortcuts with the preferred trigger; its Response needs nothing more from us.
+// 1. CreateSession, offering the shortcut already; its Request's Response carries the session
+//    handle, and the shortcuts the session holds where the portal takes them there (Plasma's
+//    registers shortcuts only from CreateSession, and for BindShortcuts opens its settings).
+// 2. Unless the session holds it: BindShortcuts with the preferred trigger; its Response needs
+//    nothing more from us.
 // 3. Each Activated for our session and shortcut is one press.
 // A portal that restarts knows no session of ours, nor does one on a new connection: the
 // handshake starts again, also when the portal went away before it was done.
@@ -150,13 +175,22 @@ class PortalHotKeys::Session final : public HotKeyRegistration, public Bus::Clie
     call_.reset();
     response_.reset();
     session_.clear();
-    activated_.reset();
     portalOwner_ = portal_->owner();
+    // Matched before anything is asked: a portal may bind the shortcut as it creates the session.
+    activated_ = matchSignal(owner_.bus_.get(), kPortalName, kPortalPath, kGlobalShortcutsInterface,
+                             kActivated, &Session::onActivated, this);
     const MessagePtr call =
         newCall(owner_.bus_.get(), kPortalPath, kGlobalShortcutsInterface, kCreateSession);
     const std::string token = nextToken();
-    if (!call || sd_bus_message_append(call.get(), "a{sv}", 2, kHandleToken, "s", token.c_str(),
-                                       kSessionHandleToken, "s", nextToken().c_str()) < 0) {
+    sd_bus_message* m = call.get();
+    if (!m || sd_bus_message_open_container(m, 'a', "{sv}") < 0 ||
+        sd_bus_message_append(m, "{sv}{sv}", kHandleToken, "s", token.c_str(), kSessionHandleToken,
+                              "s", kSessionToken) < 0 ||
+        sd_bus_message_open_container(m, 'e', "sv") < 0 ||
+        sd_bus_message_append(m, "s", kShortcuts) < 0 ||
+        sd_bus_message_open_container(m, 'v', "a(sa{sv})") < 0 || appendShortcut(m) < 0 ||
+        sd_bus_message_close_container(m) < 0 || sd_bus_message_close_container(m) < 0 ||
+        sd_bus_message_close_container(m) < 0) {
       return;
     }
     request(call.get(), token);
@@ -201,6 +235,7 @@ class PortalHotKeys::Session final : public HotKeyRegistration, public Bus::Clie
         !sd_bus_message_has_signature(reply, "o") ||
         sd_bus_message_read(reply, "o", &path) < 0) {  // no portal, or one without global shortcuts
       self->response_.reset();
+      self->activated_.reset();
       self->fallback_ = self->owner_.fallBack(self->keyCode_, self->modifiers_, self->id_);
       return 0;
     }
@@ -222,25 +257,27 @@ class PortalHotKeys::Session final : public HotKeyRegistration, public Bus::Clie
     }
     self->response_.reset();
     if (response != kResponseSuccess || !self->session_.empty()) return 0;
-    // Typed as a string by the portal for historical reasons; an object path is taken too.
-    const char* handle = lookupPath(signal, kSessionHandle);
-    if (!handle || !g_variant_is_object_path(handle)) return 0;
-    self->session_ = handle;
+    const Created created = readCreated(signal, self->shortcutId_);
+    if (!created.handle || !g_variant_is_object_path(created.handle)) return 0;
+    self->session_ = created.handle;
     self->portalOwner_ = sender;
-    self->bind();
+    if (!created.holdsShortcut) self->bind();
     return 0;
   }
 
+  // Our one shortcut with its description and preferred trigger, as an a(sa{sv}).
+  int appendShortcut(sd_bus_message* call) const {
+    return sd_bus_message_append(call, "a(sa{sv})", 1, shortcutId_.c_str(), 2, kDescription, "s",
+                                 kShortcutDescription, kPreferredTrigger, "s", trigger_.c_str());
+  }
+
   void bind() {
-    sd_bus* bus = owner_.bus_.get();
-    activated_ = matchSignal(bus, kPortalName, kPortalPath, kGlobalShortcutsInterface, kActivated,
-                             &Session::onActivated, this);
-    const MessagePtr call = newCall(bus, kPortalPath, kGlobalShortcutsInterface, kBindShortcuts);
+    const MessagePtr call =
+        newCall(owner_.bus_.get(), kPortalPath, kGlobalShortcutsInterface, kBindShortcuts);
     const std::string token = nextToken();
-    if (!call || sd_bus_message_append(
-                     call.get(), "oa(sa{sv})sa{sv}", session_.c_str(), 1, shortcutId_.c_str(), 2,
-                     kDescription, "s", kShortcutDescription, kPreferredTrigger, "s",
-                     trigger_.c_str(), "", 1, kHandleToken, "s", token.c_str()) < 0) {
+    if (!call || sd_bus_message_append(call.get(), "o", session_.c_str()) < 0 ||
+        appendShortcut(call.get()) < 0 ||
+        sd_bus_message_append(call.get(), "sa{sv}", "", 1, kHandleToken, "s", token.c_str()) < 0) {
       return;
     }
     request(call.get(), token);

@@ -34,6 +34,8 @@ TEST(IconThemeSymbolsTest, TheFirstNameTheThemeChainDrawsAtMenuSize) {
   const auto root = std::filesystem::temp_directory_path() / ("nvx" + std::to_string(getpid()));
   const std::pair<const char*, std::string> files[] = {
       {".config/gtk-3.0/settings.ini", "[Settings]\ngtk-icon-theme-name=Chosen"},
+      {".config/kdeglobals", "[General]\nName=x\n[Icons]\nTheme=KdeChosen"},
+      {".config/lxqt/lxqt.conf", "[General]\nicon_theme=LxqtChosen"},
       {"data/icons/Chosen/index.theme",
        "[Icon Theme]\nInherits=Parent\nDirectories=16x16/actions,48x48/legacy,scalable/st\n"
        "ScaledDirectories=16x16@2/actions\n[16x16/actions]\nSize=16\nType=Fixed\n"
@@ -53,13 +55,14 @@ TEST(IconThemeSymbolsTest, TheFirstNameTheThemeChainDrawsAtMenuSize) {
       {"data/icons/hicolor/index.theme", "[Icon Theme]\nDirectories=16/apps\n[16/apps]\nSize=17"},
       {"data/icons/hicolor/16/apps/appointment-soon.png", ""},
       {"data/icons/hicolor/16/apps/edit-copy.png", ""},
-      {"data/icons/Other/16x16/status/non-starred.png", ""}};
+      {"data/icons/Other/16x16/status/accessories-dictionary.png", ""}};
   for (const auto& [path, text] : files) {
     std::filesystem::create_directories((root / path).parent_path());
     std::ofstream(root / path) << text;
   }
   std::vector<std::pair<const char*, std::optional<std::string>>> saved;
-  for (const char* name : {"HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+  for (const char* name :
+       {"HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CURRENT_DESKTOP"}) {
     const char* value = std::getenv(name);
     saved.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
     unsetenv(name);
@@ -80,12 +83,19 @@ TEST(IconThemeSymbolsTest, TheFirstNameTheThemeChainDrawsAtMenuSize) {
       {"Unlisted", "gearshape", ""},                   // a folder the theme does not list
       {"Inherited", "star.fill", "starred-symbolic"},  // inherited, as the cache files it
       {"Hicolor", "clock", "appointment-soon"},        // in hicolor, one pixel off
-      {"Missing", "star", ""},                         // in no theme in use
+      {"Missing", "book", ""},                         // in no theme in use
       {"Path", "../Chosen/16x16/actions/document-send", ""}};
   for (const Symbol& row : rows) {
     const auto image =
         std::dynamic_pointer_cast<ThemeIconImage>(symbols.symbolImage(row.symbol, ""));
     EXPECT_EQ(image ? image->iconName() : "", row.icon) << row.name;
+  }
+  // The theme the desktop's hosts draw with.
+  for (const Symbol& row :
+       {Symbol{"Gtk", "XFCE", "Chosen"}, Symbol{"Kde", "KDE", "KdeChosen"},
+        Symbol{"Lxqt", "LXQt", "LxqtChosen"}, Symbol{"Listed", "foo:kde", "KdeChosen"}}) {
+    setenv("XDG_CURRENT_DESKTOP", row.symbol, 1);
+    EXPECT_EQ(IconThemeSymbols::currentTheme(), row.icon) << row.name;
   }
   for (const auto& [name, value] : saved)
     value ? setenv(name, value->c_str(), 1) : unsetenv(name);

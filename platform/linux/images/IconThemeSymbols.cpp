@@ -50,7 +50,8 @@ constexpr SymbolIcons kSymbolIcons[] = {
     {"person.circle", {"avatar-default-symbolic", "avatar-default"}},
     {"rectangle.stack", {"edit-copy-symbolic", "edit-copy"}},
     {"square.and.arrow.up", {"send-to-symbolic", "send-to", "document-send"}},
-    {"star", {"non-starred-symbolic", "non-starred"}},
+    // Adwaita draws non-starred-symbolic dim, as if disabled.
+    {"star", {"starred-symbolic", "starred"}},
     {"star.fill", {"starred-symbolic", "starred"}},
 };
 
@@ -122,12 +123,18 @@ GKeyFilePtr keyFileHead(std::string_view text, char separator) {
   return file;
 }
 
-GKeyFilePtr loadKeyFile(const std::string& path, char separator) {
-  gchar* contents = nullptr;
-  gsize size = 0;
-  if (!g_file_get_contents(path.c_str(), &contents, &size, nullptr)) return {};
-  const GCharPtr text(contents);
-  return keyFileHead(std::string_view(text.get(), size), separator);
+// The first value of `key` in `group` among `files`, in order; `fallback` when none has one.
+std::string settingIn(const std::vector<std::string>& files, const char* group, const char* key,
+                      const char* fallback) {
+  for (const std::string& path : files) {
+    GKeyFilePtr settings(g_key_file_new());
+    // Whole files: the group is not always the first (kdeglobals).
+    if (!g_key_file_load_from_file(settings.get(), path.c_str(), G_KEY_FILE_NONE, nullptr))
+      continue;
+    const GCharPtr name(g_key_file_get_string(settings.get(), group, key, nullptr));
+    if (name && *name) return name.get();
+  }
+  return fallback;
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -284,21 +291,32 @@ IconThemeSymbols::IconThemeSymbols(std::string theme, std::vector<std::string> b
 IconThemeSymbols::~IconThemeSymbols() = default;
 
 std::string IconThemeSymbols::currentTheme() {
+  // The hosts draw with the icon theme of the desktop's own toolkit settings.
   const std::string configHome = xdgVariable("XDG_CONFIG_HOME", homeDir() + "/.config");
-  std::vector<std::string> files = {configHome + "/gtk-3.0/settings.ini",
-                                    configHome + "/gtk-4.0/settings.ini"};
-  for (const std::string& dir : splitList(xdgVariable("XDG_CONFIG_DIRS", "/etc/xdg"))) {
-    files.push_back(dir + "/gtk-3.0/settings.ini");
+  const std::vector<std::string> configDirs = splitList(xdgVariable("XDG_CONFIG_DIRS", "/etc/xdg"));
+  const auto files = [&](const char* name) {
+    std::vector<std::string> paths = {configHome + name};
+    for (const std::string& dir : configDirs)
+      paths.push_back(dir + name);
+    return paths;
+  };
+  std::vector<std::string> desktops = splitList(xdgVariable(kEnvCurrentDesktop, ""));
+  const auto on = [&](const char* desktop) {
+    return std::any_of(desktops.begin(), desktops.end(), [&](const std::string& d) {
+      return g_ascii_strcasecmp(d.c_str(), desktop) == 0;
+    });
+  };
+  if (on(kKdeDesktop))
+    return settingIn(files(kKdeGlobals), kKdeIconsGroup, kKdeIconTheme, kKdeDefaultTheme);
+  if (on(kLxqtDesktop)) {
+    std::vector<std::string> paths = files(kLxqtConfig);
+    paths.emplace_back(kLxqtDefaults);
+    return settingIn(paths, kLxqtGroup, kLxqtIconTheme, kDefaultTheme);
   }
-  files.emplace_back("/etc/gtk-3.0/settings.ini");
-  for (const std::string& path : files) {
-    const GKeyFilePtr settings = loadKeyFile(path, ',');
-    if (!settings) continue;
-    const GCharPtr name(
-        g_key_file_get_string(settings.get(), kGtkSettingsGroup, kGtkIconThemeName, nullptr));
-    if (name && *name) return name.get();
-  }
-  return kDefaultTheme;
+  std::vector<std::string> paths = files("/gtk-3.0/settings.ini");
+  paths.insert(paths.begin() + 1, configHome + "/gtk-4.0/settings.ini");
+  paths.emplace_back("/etc/gtk-3.0/settings.ini");
+  return settingIn(paths, kGtkSettingsGroup, kGtkIconThemeName, kDefaultTheme);
 }
 
 std::vector<std::string> IconThemeSymbols::iconBaseDirs() {

@@ -8,7 +8,8 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cmake --install failed: ${rc}")
 endif()
 
-foreach(file bin/nvx-menubar bin/nvx-unlock share/nvx-menubar/orvel.png)
+foreach(file bin/nvx-menubar bin/nvx-unlock share/nvx-menubar/orvel.png
+             share/nvx-menubar/orvel-symbolic.svg)
   if(NOT EXISTS ${WORK_DIR}/prefix/${file})
     message(FATAL_ERROR "not installed: ${file}")
   endif()

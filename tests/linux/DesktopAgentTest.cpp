@@ -211,23 +211,33 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
   EXPECT_EQ(host->signalsSeen, refreshed);
   menuCall("GetLayout", "(0, -1, @as [])");
 
-  // The same again, with the icon as a new copy of the same picture: nothing to send.
+  // The "black" style: the picture's symbolic form, by name; the same again, a new copy of the
+  // same picture: nothing to send.
+  const auto iconName = [&] {
+    return host->call(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
+                      "('org.kde.StatusNotifierItem', 'IconName')");
+  };
+  host->signalsSeen.clear();
+  apply("2", kRefreshed, 4, "black");
+  EXPECT_TRUE(spinUntil([&] { return seen("NewIcon ()"); }));
+  EXPECT_EQ(iconName(), "(<'orvel-symbolic'>,)");
   apply("2", kRefreshed, 4, "black");
   menuCall("AboutToShow", "(0,)");
-  EXPECT_EQ(host->signalsSeen, refreshed);
+  EXPECT_EQ(host->signalsSeen, Lines{"NewIcon ()"});
+  host->signalsSeen.clear();
 
   apply("3", R"({"id":"a","text":"A"})", 1);
   menuCall("AboutToShow", "(0,)");
-  Lines rebuilt = refreshed;
-  rebuilt.insert(rebuilt.end(), {"NewTitle ()", "XAyatanaNewLabel ('3', '3')",
-                                 "LayoutUpdated (uint32 " + std::to_string(revision + 2) + ", 0)"});
+  Lines rebuilt = {"NewTitle ()", "NewIcon ()", "XAyatanaNewLabel ('3', '3')",
+                   "LayoutUpdated (uint32 " + std::to_string(revision + 2) + ", 0)"};
   // The menu's signal comes with AboutToShow, the item's on the agent's idle loop: in either
   // order.
   spinUntil([&] { return seen("XAyatanaNewLabel ('3', '3')"); });
   Lines got = host->signalsSeen;
-  std::sort(got.begin() + std::min<std::size_t>(got.size(), 2), got.end());
-  std::sort(rebuilt.begin() + 2, rebuilt.end());
+  std::sort(got.begin(), got.end());
+  std::sort(rebuilt.begin(), rebuilt.end());
   EXPECT_EQ(got, rebuilt);
+  EXPECT_EQ(iconName(), "(<'orvel'>,)");
 }
 
 TEST_F(DesktopAgentTest, BadCallsGetErrorsAndChooseNothing) {

@@ -69,6 +69,8 @@ inline constexpr char kNewToolTip[] = "NewToolTip";
 inline constexpr char kNewStatus[] = "NewStatus";
 inline constexpr char kNewLabel[] = "XAyatanaNewLabel";
 
+// The icon's symbolic form, which hosts draw in their panel's text colour.
+inline constexpr char kSymbolicSuffix[] = "-symbolic";
 inline constexpr char kItemId[] = "nvx-menubar";
 inline constexpr char kCategoryApplicationStatus[] = "ApplicationStatus";
 inline constexpr char kStatusActive[] = "Active";

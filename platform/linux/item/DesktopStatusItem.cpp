@@ -55,8 +55,8 @@ void DesktopStatusButton::publish(StatusNotifierItem& item) const {
   item.setLabel(start == std::string::npos ? std::string_view()
                                            : std::string_view(shown).substr(start));
   item.setToolTip(toolTip_);
-  // The template flag has no counterpart: tray icons keep their own colours.
-  item.setIcon(std::dynamic_pointer_cast<const PixelImage>(image_));
+  // A template image is drawn in the menu bar's colour: a symbolic icon is, in the panel's.
+  item.setIcon(std::dynamic_pointer_cast<const PixelImage>(image_), image_ && image_->isTemplate());
 }
 
 DesktopStatusItem::DesktopStatusItem(DesktopStatusBar& bar, Bus* bus, MenuTree& tree,

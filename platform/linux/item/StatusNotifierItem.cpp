@@ -20,13 +20,18 @@ bool same(const PixelImage* a, const PixelImage* b) {
          a->path() == b->path() && (&a->argb() == &b->argb() || a->argb() == b->argb());
 }
 
-// The icon name and theme path of an icon file: "<dir>/<name>.png" gives <name> and <dir>.
-std::pair<std::string, std::string> iconFile(const PixelImage* image) {
+// The icon name and theme path of an icon file: "<dir>/<name>.png" gives <name> and <dir>,
+// or <name>-symbolic when asked for and "<dir>/<name>-symbolic.svg" is there.
+std::pair<std::string, std::string> iconFile(const PixelImage* image, bool symbolic) {
   if (!image || image->path().empty()) return {};
   const GCharPtr dir(g_path_get_dirname(image->path().c_str()));
   const GCharPtr base(g_path_get_basename(image->path().c_str()));
   std::string name(base.get());
   if (const auto dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.erase(dot);
+  const std::string symbolicName = name + s::kSymbolicSuffix;
+  const std::string symbolicFile = std::string(dir.get()) + "/" + symbolicName + ".svg";
+  if (symbolic && g_file_test(symbolicFile.c_str(), G_FILE_TEST_IS_REGULAR))
+    return {symbolicName, dir.get()};
   return {name, dir.get()};
 }
 
@@ -199,10 +204,14 @@ void StatusNotifierItem::setToolTip(std::string_view toolTip) {
   changed(kToolTip);
 }
 
-void StatusNotifierItem::setIcon(std::shared_ptr<const PixelImage> image) {
-  if (same(image.get(), icon_.get())) return;
+void StatusNotifierItem::setIcon(std::shared_ptr<const PixelImage> image, bool symbolic) {
+  auto [name, dir] = iconFile(image.get(), symbolic);
+  if (same(image.get(), icon_.get()) && name == iconName_) return;
+  if (!same(image.get(), icon_.get()))
+    pixmaps_ = image ? iconPixmaps(*image) : std::vector<IconPixmap>();
   icon_ = std::move(image);
-  pixmaps_ = icon_ ? iconPixmaps(*icon_) : std::vector<IconPixmap>();
+  iconName_ = std::move(name);
+  iconDir_ = std::move(dir);
   changed(kIcon);
 }
 
@@ -260,8 +269,8 @@ int StatusNotifierItem::appendProperty(sd_bus_message* reply, std::string_view n
   if (name == s::kTitle) return text(title_);
   if (name == s::kStatus) return text(attention_ ? s::kStatusNeedsAttention : s::kStatusActive);
   if (name == s::kWindowId) return sd_bus_message_append(reply, "i", 0);
-  if (name == s::kIconName) return text(iconFile(icon_.get()).first);
-  if (name == s::kIconThemePath) return text(iconFile(icon_.get()).second);
+  if (name == s::kIconName) return text(iconName_);
+  if (name == s::kIconThemePath) return text(iconDir_);
   if (name == s::kIconPixmap) return appendIconPixmaps(reply, pixmaps_);
   if (name == s::kOverlayIconPixmap || name == s::kAttentionIconPixmap) {
     return appendIconPixmaps(reply, {});

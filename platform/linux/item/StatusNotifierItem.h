@@ -42,7 +42,9 @@ class StatusNotifierItem final : public Bus::Client {
 
   // The icon: pixels at the hosts' sizes, and the file's name and folder as an icon name
   // and theme path for hosts that prefer to load it themselves; null: no icon (NewIcon).
-  void setIcon(std::shared_ptr<const PixelImage> image);
+  // `symbolic`: the name of its symbolic form beside it ("<name>-symbolic.svg"), which hosts
+  // draw in their panel's text colour, when there is one.
+  void setIcon(std::shared_ptr<const PixelImage> image, bool symbolic = false);
 
   // Active, or NeedsAttention while the menu is asked to open (NewStatus).
   void setNeedsAttention(bool attention);
@@ -83,6 +85,8 @@ class StatusNotifierItem final : public Bus::Client {
   std::string label_;
   std::string toolTip_;
   std::shared_ptr<const PixelImage> icon_;
+  std::string iconName_;  // the icon's name for hosts, and the folder it is in
+  std::string iconDir_;
   std::vector<IconPixmap> pixmaps_;  // the icon at the hosts' sizes, made once per icon
   bool attention_ = false;
   unsigned pending_ = 0;  // Change bits not yet signalled

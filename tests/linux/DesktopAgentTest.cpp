@@ -299,14 +299,20 @@ TEST(DesktopAgentBusTest, AFrozenBusGetsTheLatestStateOnceAndHoldsUpNoExit) {
                              std::string(500'000, 'x') + R"("})");
   };
   agent.write(line(0));
-  ASSERT_TRUE(spinUntil([&] { return !host.registered.empty(); }));
+  // Applied: the label follows; the next line is a refresh, not part of the first build.
+  ASSERT_TRUE(spinUntil([&] {
+    return std::count(host.signalsSeen.begin(), host.signalsSeen.end(),
+                      "XAyatanaNewLabel ('2', '2')") > 0;
+  }));
   const auto updates = [&] {
     return std::count_if(host.signalsSeen.begin(), host.signalsSeen.end(),
                          [](const std::string& s) { return s.starts_with("ItemsProperties"); });
   };
   const auto last = [&](int n) {
-    return !host.signalsSeen.empty() &&
-           host.signalsSeen.back().find("\\t" + std::to_string(n) + "xxx") != std::string::npos;
+    const auto update = std::find_if(host.signalsSeen.rbegin(), host.signalsSeen.rend(),
+                                     [](const std::string& s) { return s.starts_with("Items"); });
+    return update != host.signalsSeen.rend() &&
+           update->find("\\t" + std::to_string(n) + "xxx") != std::string::npos;
   };
   agent.write(line(1));
   ASSERT_TRUE(spinUntil([&] { return last(1); }));

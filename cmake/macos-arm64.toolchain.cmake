@@ -2,7 +2,7 @@
 # (headers and .tbd link stubs). CMake takes its APPLE branch as on a Mac: Darwin platform
 # files, the bundle, -mmacosx-version-min.
 #
-#   NVX_MACOS_SDK     the SDK, the sysroot (default: where shared/tools/macos-sdk.sh puts it)
+#   NVX_MACOS_SDK     the SDK, the sysroot (default: where scripts/macos-sdk lays it out)
 #   NVX_MACOS_PREFIX  the libraries built for the target (simdjson, utf8proc); found first
 #
 # scripts/check-macos sets both and builds everything.
@@ -11,15 +11,18 @@ set(CMAKE_SYSTEM_PROCESSOR arm64)
 # Darwin 23: macOS 14, the SDK's system.
 set(CMAKE_SYSTEM_VERSION 23.2)
 
-set(_cache "$ENV{XDG_CACHE_HOME}")
-if(NOT _cache)
-  set(_cache "$ENV{HOME}/.cache")
+# The defaults are scripts/macos-sdk's and scripts/macos-deps' places.
+set(_cache "$ENV{NVX_MACOS_CACHE}")
+if(NOT _cache AND NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
+  set(_cache "$ENV{XDG_CACHE_HOME}/nvx-macos")
+elseif(NOT _cache)
+  set(_cache "$ENV{HOME}/.cache/nvx-macos")
 endif()
 if(NOT NVX_MACOS_SDK)
-  set(NVX_MACOS_SDK "${_cache}/macos-sdk/MacOSX14.2.sdk")
+  set(NVX_MACOS_SDK "${_cache}/sdk/MacOSX14.2.sdk")
 endif()
 if(NOT NVX_MACOS_PREFIX)
-  set(NVX_MACOS_PREFIX "${_cache}/nvx-macos/prefix")
+  set(NVX_MACOS_PREFIX "${_cache}/prefix")
 endif()
 set(NVX_MACOS_SDK "${NVX_MACOS_SDK}" CACHE PATH "macOS SDK used as the sysroot")
 set(NVX_MACOS_PREFIX "${NVX_MACOS_PREFIX}" CACHE PATH "Libraries built for the target")

@@ -3,6 +3,10 @@
 #include "unlock/UnlockCommand.h"
 
 int main(int argc, char** argv) {
-  const auto context = nvx::makeLAUnlockContext();
-  return nvx::runUnlockProgram(argc, argv, *context, nvx::makeDispatchSemaphore);
+  // What Foundation and LocalAuthentication autorelease on this thread (the prompt's string,
+  // for one) needs a pool; without one it is never released.
+  @autoreleasepool {
+    const auto context = nvx::makeLAUnlockContext();
+    return nvx::runUnlockProgram(argc, argv, *context, nvx::makeDispatchSemaphore);
+  }
 }

@@ -19,8 +19,6 @@ class MacStatusItem final : public StatusItem {
   explicit MacStatusItem(NSStatusItem* item);
   NSStatusItem* nsStatusItem() const { return item_.as<NSStatusItem>(); }
 #endif
-  // Takes the item off the bar unless that was done already.
-  ~MacStatusItem() override;
 
   StatusButton* button() const override { return button_.get(); }
   void setMenu(Menu* menu) override;

@@ -10,8 +10,6 @@ MacStatusItem::MacStatusItem(NSStatusItem* item) : item_(item) {
   if (NSStatusBarButton* button = item.button) button_ = std::make_unique<MacStatusButton>(button);
 }
 
-MacStatusItem::~MacStatusItem() { remove(); }
-
 void MacStatusItem::setMenu(Menu* menu) {
   // Menus come from the same platform, so they are ours.
   nsStatusItem().menu = menu ? static_cast<MacMenu*>(menu)->nsMenu() : nil;

@@ -65,6 +65,11 @@ void DesktopMenuItem::setRepresentedObject(std::optional<std::string_view> objec
   }
 }
 
+void DesktopMenuItem::renumber() {
+  tree_.remove(id_);
+  id_ = tree_.add(*this);
+}
+
 void DesktopMenuItem::markPublished() {
   published_ = shown_;
   queued_ = false;

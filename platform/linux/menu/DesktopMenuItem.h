@@ -38,6 +38,8 @@ class DesktopMenuItem final : public MenuItem {
   void setRepresentedObject(std::optional<std::string_view> object) override;
 
   std::int32_t id() const { return id_; }
+  // Gives the entry a new id, so that hosts take it for a new one when they fetch its menu.
+  void renumber();
 
   // What the entry shows now, and what hosts were last told.
   const EntryProperties& properties() const { return shown_; }

@@ -112,27 +112,31 @@ void MenuExporter::flush() {
 void MenuExporter::publishProperties() {
   changes_.clear();
   // Qt hosts make an entry checkable only when they build it, and ignore a later change of
-  // its toggle-type or a removed toggle-state: an entry that gains or loses its check mark is
-  // fetched again, under the menu that holds it (the root when they are several).
+  // its toggle-type or a removed toggle-state, even in a layout they fetch again for the same
+  // id: an entry that gains or loses its check mark becomes a new entry, under a new id in the
+  // menu that holds it (the root when there are several such menus).
   std::optional<std::int32_t> kindChanged;
   for (std::int32_t id : pending_.entries) {
     DesktopMenuItem* entry = tree_.find(id);
     if (!entry) continue;
     const PropertyChange change = propertyChange(entry->published(), entry->properties());
     if (!change.empty() && tree_.findShown(id)) {
-      changes_.push_back({id, &entry->properties(), change});
       if ((change.updated | change.removed) & kPropertyToggleType) {
-        const DesktopMenuItem* parent = entry->menu() ? entry->menu()->parentItem() : nullptr;
+        entry->renumber();
+        const DesktopMenuItem* parent = entry->menu()->parentItem();
         const std::int32_t parentId = parent ? parent->id() : m::kRootId;
         kindChanged = kindChanged && *kindChanged != parentId ? m::kRootId : parentId;
+      } else {
+        changes_.push_back({id, &entry->properties(), change});
       }
     }
     entry->markPublished();
   }
-  if (changes_.empty()) return;
-  sendProperties();
-  if (kindChanged && std::exchange(layoutFetched_, false)) {
-    sd_bus_emit_signal(bus_.get(), m::kPath, m::kInterface, m::kLayoutUpdated, "ui", ++revision_,
+  if (!changes_.empty()) sendProperties();
+  if (kindChanged) {
+    ++revision_;
+    if (!std::exchange(layoutFetched_, false)) return;
+    sd_bus_emit_signal(bus_.get(), m::kPath, m::kInterface, m::kLayoutUpdated, "ui", revision_,
                        *kindChanged);
   }
 }

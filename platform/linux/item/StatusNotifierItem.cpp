@@ -207,8 +207,9 @@ void StatusNotifierItem::setToolTip(std::string_view toolTip) {
 void StatusNotifierItem::setIcon(std::shared_ptr<const PixelImage> image, bool symbolic) {
   auto [name, dir] = iconFile(image.get(), symbolic);
   if (same(image.get(), icon_.get()) && name == iconName_) return;
-  if (!same(image.get(), icon_.get()))
-    pixmaps_ = image ? iconPixmaps(*image) : std::vector<IconPixmap>();
+  // No pixels beside the symbolic form: hosts that have both draw the pixels (XFCE).
+  const bool byName = name.ends_with(s::kSymbolicSuffix);
+  pixmaps_ = image && !byName ? iconPixmaps(*image) : std::vector<IconPixmap>();
   icon_ = std::move(image);
   iconName_ = std::move(name);
   iconDir_ = std::move(dir);

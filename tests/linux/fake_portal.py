@@ -65,10 +65,11 @@ def call(connection, sender, path, interface, method, args, invocation):
     if method == 'CreateSession':
         session = '%s/session/%s/%s' % (PORTAL, sender[1:].replace('.', '_'),
                                         args[0]['session_handle_token'])
-        results, binding = {'session_handle': GLib.Variant('s', session)}, None
+        results, binding = {}, None
         offered = args.get_child_value(0).lookup_value('shortcuts', None)
-        if mode == '--plasma' and offered:
+        if mode == '--plasma' and offered:  # before the handle, as Plasma's
             results['shortcuts'], binding = offered, (session, offered)
+        results['session_handle'] = GLib.Variant('s', session)
         respond(invocation, sender, args[0]['handle_token'], results, binding)
     elif method == 'BindShortcuts' and mode == '--plasma':
         windows.append(args[0])

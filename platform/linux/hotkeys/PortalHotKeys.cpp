@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -61,21 +62,22 @@ std::string requestPath(sd_bus* bus, const std::string& token) {
   return kRequestPathPrefix + sender + "/" + token;
 }
 
-// Whether the shortcuts (a(sa{sv})) that `message` reads next hold `id`.
-bool holds(sd_bus_message* message, const std::string& id) {
-  if (sd_bus_message_enter_container(message, 'a', "(sa{sv})") <= 0) return false;
-  while (sd_bus_message_enter_container(message, 'r', "sa{sv}") > 0) {
+// Reads the shortcuts (a(sa{sv})) that `message` holds next, whole; whether one is `id`.
+int readShortcuts(sd_bus_message* message, const std::string& id, bool& holds) {
+  int r = sd_bus_message_enter_container(message, 'a', "(sa{sv})");
+  if (r <= 0) return r < 0 ? r : -EINVAL;
+  while ((r = sd_bus_message_enter_container(message, 'r', "sa{sv}")) > 0) {
     const char* shortcut = nullptr;
-    if (sd_bus_message_read(message, "s", &shortcut) < 0) return false;
-    if (id == shortcut) return true;
-    if (sd_bus_message_skip(message, "a{sv}") < 0 || sd_bus_message_exit_container(message) < 0)
-      return false;
+    if ((r = sd_bus_message_read(message, "s", &shortcut)) < 0) return r;
+    holds = holds || id == shortcut;
+    if ((r = sd_bus_message_skip(message, "a{sv}")) < 0) return r;
+    if ((r = sd_bus_message_exit_container(message)) < 0) return r;
   }
-  return false;
+  return r < 0 ? r : sd_bus_message_exit_container(message);
 }
 
 // What a CreateSession's Response says: the session's object path (null when missing), and
-// whether the session holds the shortcut `id` already.
+// whether the session holds the shortcut `id` already. Its results come in any order.
 struct Created {
   const char* handle = nullptr;
   bool holdsShortcut = false;
@@ -90,18 +92,19 @@ Created readCreated(sd_bus_message* message, const std::string& id) {
         sd_bus_message_peek_type(message, nullptr, &type) < 0) {
       return {};
     }
+    int r = 0;
     // The handle is typed as a string for historical reasons; an object path is taken too.
     if (std::strcmp(name, kSessionHandle) == 0 &&
         (std::strcmp(type, "s") == 0 || std::strcmp(type, "o") == 0)) {
-      if (sd_bus_message_read(message, "v", type, &created.handle) < 0) return {};
+      r = sd_bus_message_read(message, "v", type, &created.handle);
     } else if (std::strcmp(name, kShortcuts) == 0 && std::strcmp(type, "a(sa{sv})") == 0) {
-      if (sd_bus_message_enter_container(message, 'v', type) <= 0) return {};
-      created.holdsShortcut = holds(message, id);
-      return created.handle ? created : Created{};  // the rest is not needed
-    } else if (sd_bus_message_skip(message, "v") < 0) {
-      return {};
+      r = sd_bus_message_enter_container(message, 'v', type);
+      if (r > 0) r = readShortcuts(message, id, created.holdsShortcut);
+      if (r >= 0) r = sd_bus_message_exit_container(message);
+    } else {
+      r = sd_bus_message_skip(message, "v");
     }
-    if (sd_bus_message_exit_container(message) < 0) return {};
+    if (r < 0 || sd_bus_message_exit_container(message) < 0) return {};
   }
   return created;
 }

@@ -45,23 +45,6 @@ TEST(BusTest, NameWatchFollowsTheOwnerAndTheLoopGoesQuietWhenTheBusGoesAway) {
   EXPECT_EQ(busyTurns(100), 0);
 }
 
-// A connection of the test's own that the loop never processes: calls to it go unanswered.
-struct SilentPeer {
-  sd_bus* bus = nullptr;
-  explicit SilentPeer(const std::string& address) {
-    sd_bus_new(&bus);
-    sd_bus_set_address(bus, address.c_str());
-    sd_bus_set_bus_client(bus, 1);
-    sd_bus_start(bus);
-  }
-  ~SilentPeer() { sd_bus_close_unref(bus); }
-  std::string name() const {
-    const char* unique = "";
-    sd_bus_get_unique_name(bus, &unique);
-    return unique;
-  }
-};
-
 int count(sd_bus_message*, void* counter, sd_bus_error*) {
   ++*static_cast<int*>(counter);
   return 0;
@@ -89,10 +72,18 @@ TEST(BusTest, TakesTheBusDriversSignalsOnlyFromTheDriverAndSurvivesARefusedMatch
 TEST(BusTest, TheLoopWakesForACallsTimeOut) {
   PrivateBus daemon;
   const auto bus = platform::Bus::open(daemon.address());
-  const SilentPeer peer(daemon.address());
+  // A connection of the test's own that no loop processes: calls to it go unanswered.
+  sd_bus* silent = nullptr;
+  sd_bus_new(&silent);
+  const std::unique_ptr<sd_bus, GFree<sd_bus_close_unref>> owner(silent);
+  sd_bus_set_address(silent, daemon.address().c_str());
+  sd_bus_set_bus_client(silent, 1);
+  sd_bus_start(silent);
+  const char* name = "";
+  sd_bus_get_unique_name(silent, &name);
   bool timedOut = false;
   sd_bus_message* call = nullptr;
-  sd_bus_message_new_method_call(bus->get(), &call, peer.name().c_str(), "/", "org.example.T", "M");
+  sd_bus_message_new_method_call(bus->get(), &call, name, "/", "org.example.T", "M");
   const platform::MessagePtr owned(call);
   sd_bus_slot* slot = nullptr;
   sd_bus_call_async(

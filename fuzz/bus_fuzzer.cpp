@@ -214,13 +214,16 @@ class FakeBus {
     return answer == 1 && connections == connection && peer_;
   }
 
-  // Fences until a round passes without a message from the agent. False when the connection
-  // ends meanwhile.
+  // Fences and lets the loop go idle until a round passes without a message from the agent.
+  // False when the connection ends meanwhile.
   bool settle() {
     for (int round = 0;; ++round) {
       check(round < kMaxRounds);
       const int before = fromAgent;
       if (!fence()) return false;
+      // What the agent does once the loop is idle (its coalesced change signals) counts too.
+      while (g_main_context_iteration(nullptr, FALSE)) {
+      }
       if (fromAgent == before) return true;
     }
   }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds a fuzzer with clang and runs it for the given number of seconds (default 600) on a
 # scratch copy of its seed corpus, so that the committed corpus never changes.
-# Usage: [FUZZER=decode_fuzzer|dbusmenu_fuzzer] fuzz/run.sh [seconds] [extra libFuzzer flags...]
+# Usage: [FUZZER=decode_fuzzer|dbusmenu_fuzzer|bus_fuzzer] fuzz/run.sh [seconds]
+#          [extra libFuzzer flags...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
@@ -19,6 +20,8 @@ case "$fuzzer" in
                  flags=(-dict=fuzz/json.dict -max_len=65536) ;;
   dbusmenu_fuzzer) seeds=fuzz/dbusmenu-corpus regressions=fuzz/dbusmenu-regressions
                    flags=(-max_len=4096) ;;
+  bus_fuzzer) seeds=fuzz/bus-corpus regressions=fuzz/bus-regressions
+              flags=(-max_len=4096) ;;
   *) echo "unknown fuzzer: $fuzzer" >&2; exit 2 ;;
 esac
 

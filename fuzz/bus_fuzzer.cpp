@@ -1042,10 +1042,6 @@ class Agent final : public NotificationDelegate, public ActionTarget {
     sent.signal = !call;
     const bool noReply = call && (in.byte() & 1);
     sent.sender = busName(in);
-    // Calls go without a sender for now: with one, sd-bus asks the driver for the caller's uid
-    // with a blocking call before every method of the agent's (Bus's connection is not marked
-    // trusted), which no step here survives.
-    if (call) sent.sender.clear();
     const std::string destination = busName(in);
     sent.path = objectPath(in);
     sent.interface = interface(in);

@@ -14,6 +14,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   # services the tests start on private addresses, and what drives them
   dbus-daemon xvfb xdotool python3 python3-dbusmock python3-gi polkitd
+  # the input schema's test
+  python3-jsonschema
   # the icon themes of a user's desktop, for bench/desktop
   adwaita-icon-theme hicolor-icon-theme
 )

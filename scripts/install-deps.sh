@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
+  # the manual pages
+  scdoc
   # libraries of the core
   libsimdjson-dev libutf8proc-dev
   # Linux platform layer

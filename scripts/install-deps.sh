@@ -18,6 +18,8 @@ packages=(
   dbus-daemon xvfb xdotool python3 python3-dbusmock python3-gi polkitd
   # the input schema's test
   python3-jsonschema
+  # the Debian package (dpkg-shlibdeps, file for CPack), its checks
+  dpkg-dev file lintian man-db
   # the icon themes of a user's desktop, for bench/desktop
   adwaita-icon-theme hicolor-icon-theme
 )

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
+  # the manual pages
+  scdoc
   # libraries of the core
   libsimdjson-dev libutf8proc-dev
   # Linux platform layer
@@ -14,6 +16,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   # services the tests start on private addresses, and what drives them
   dbus-daemon xvfb xdotool python3 python3-dbusmock python3-gi polkitd
+  # the input schema's test
+  python3-jsonschema
+  # the Debian package (dpkg-shlibdeps, file for CPack), its checks
+  dpkg-dev file lintian man-db
   # the icon themes of a user's desktop, for bench/desktop
   adwaita-icon-theme hicolor-icon-theme
 )

@@ -50,32 +50,5 @@ TEST(MenuDumpTest, DescribeRendersTheLiveStatusItemAndTopLevelEntries) {
   }
 }
 
-TEST(MenuDumpTest, ShowMenuForCheckSetsTheCloseBeforeTheClickThatOpensTheMenu) {
-  Harness h;
-  std::optional<std::size_t> pendingAtOpen;
-  h.menu().setWillOpen([&] { pendingAtOpen = h.platform.clock().pendingCount(); });
-  h.status->showMenuForCheck(4);
-  EXPECT_EQ(pendingAtOpen, 1u);
-  EXPECT_EQ(h.button()->clicks(), 1u);
-  EXPECT_TRUE(h.menu().isOpen());
-  h.platform.clock().advance(4);
-  EXPECT_FALSE(h.menu().isOpen());
-}
-
-TEST(MenuDumpTest, TheCloseDoesNothingOnceTheUserClosedTheMenuOrTheStatusMenuIsGone) {
-  Harness h;
-  h.update({entry("a")});
-  h.status->showMenuForCheck(4);
-  EXPECT_TRUE(h.entryAt(0).click());
-  h.platform.clock().advance(4);
-  EXPECT_FALSE(h.menu().isOpen());
-  EXPECT_EQ(h.actions, std::vector<std::string>{"a"});
-
-  h.status->showMenuForCheck(4);
-  h.status.reset();
-  EXPECT_TRUE(h.platform.statusBar().items().empty());
-  EXPECT_EQ(h.platform.clock().advance(5), 1u);
-}
-
 }  // namespace
 }  // namespace nvx::test

@@ -243,6 +243,32 @@ TEST(StatusMenuTest, WithoutAButtonTheMenuIsStillMaintainedAndShareIsReported) {
   EXPECT_EQ(h.platform.sharePicker()->count(), 0u);
 }
 
+// The close is set before the click that opens the menu (which may track it modally); it
+// leaves a menu the user closed, or a status menu that is gone, alone.
+TEST(StatusMenuTest, ShowMenuForCheckOpensTheMenuUntilItsCloseIsDue) {
+  Harness h;
+  h.update({entry("a")});
+  std::optional<std::size_t> pendingAtOpen;
+  h.menu().setWillOpen([&] { pendingAtOpen = h.platform.clock().pendingCount(); });
+  h.status->showMenuForCheck(4);
+  EXPECT_EQ(pendingAtOpen, 1u);
+  EXPECT_EQ(h.button()->clicks(), 1u);
+  EXPECT_TRUE(h.menu().isOpen());
+  h.platform.clock().advance(4);
+  EXPECT_FALSE(h.menu().isOpen());
+
+  h.status->showMenuForCheck(4);
+  EXPECT_TRUE(h.entryAt(0).click());
+  h.platform.clock().advance(4);
+  EXPECT_FALSE(h.menu().isOpen());
+  EXPECT_EQ(h.actions, std::vector<std::string>{"a"});
+
+  h.status->showMenuForCheck(4);
+  h.status.reset();
+  EXPECT_TRUE(h.platform.statusBar().items().empty());
+  EXPECT_EQ(h.platform.clock().advance(5), 1u);
+}
+
 TEST(StatusMenuTest, TheCallbackMayApplyANewDescriptionThatRemovesTheChosenEntry) {
   Harness h;
   h.onChosen = [&](std::string_view) { h.update({entry("other"), entry("new")}); };

@@ -26,12 +26,12 @@ namespace nvx::test {
 
 // The built agent as a parent starts it, with `env` and none of the test's own: no switches,
 // control channel, session bus or display.
-inline ChildProcess::Options agentOptions(Env env) {
-  return {.argv = {NVX_MENUBAR_PATH},
-          .env = std::move(env),
-          .unsetEnv = {"NVX_DUMP_MENU", "NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD",
-                       "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "DISPLAY",
-                       "WAYLAND_DISPLAY"}};
+inline ChildProcess::Options agentOptions(Env env = {{"NVX_DUMP_MENU", "1"}}) {
+  return {
+      .argv = {NVX_MENUBAR_PATH},
+      .env = std::move(env),
+      .unsetEnv = {"NVX_DUMP_MENU", "NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD",
+                   "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR", "DISPLAY", "WAYLAND_DISPLAY"}};
 }
 
 }  // namespace nvx::test

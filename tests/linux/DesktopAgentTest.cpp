@@ -118,10 +118,6 @@ TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWith
   const Lines dump = apply("2", kItems);
   EXPECT_EQ(dump, (Lines{"bar: [orvel] 2", "(NO ICON) [x] A_1  |  1 new", "---", "(NO ICON) B",
                          "(NO ICON) S"}));
-  // The same input without a desktop dumps the same text.
-  ChildProcess headless(agentOptions());
-  headless.write(menuJson("2", kItems) + "\n");
-  EXPECT_EQ(headless.err().lines(5, 10s), dump);
 
   const std::string props =
       host->call(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "GetAll",

@@ -221,16 +221,6 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
   EXPECT_EQ(iconName(), "(<'orvel'>,)");
 }
 
-TEST_F(DesktopAgentTest, AClickOnAnEntryOfTheLastBuildGetsAnErrorAndChoosesNothing) {
-  apply("2", kItems);
-  apply("2", R"({"id":"x"},{"id":"y"})", 2);  // a rebuild: ids 1 to 5 are gone
-  EXPECT_EQ(menuCall("Event", "(1, 'clicked', <0>, uint32 0)"),
-            "error: org.freedesktop.DBus.Error.InvalidArgs");
-  EXPECT_EQ(withoutRevision(menuCall("GetLayout", "(0, -1, ['label'])")),
-            ", (0, @a{sv} {}, [<(6, {'label': <''>}, @av [])>, <(7, {'label': <''>}, @av [])>]))");
-  EXPECT_EQ(agent.out().all(200ms), "");
-}
-
 // What a peer or the bus itself does that the agent must outlive with its input going on.
 ChildProcess agentOn(const std::string& address, bool dump = true) {
   Env env{{"DBUS_SESSION_BUS_ADDRESS", address}};

@@ -78,6 +78,7 @@ TEST(MenuCallsTest, GroupsAndSinglePropertiesSkipOrRefuseUnknownIds) {
 
 TEST(MenuCallsTest, BadCallsGetAnError) {
   Tree t;
+  t.tree.find(4)->submenu()->removeAllItems();  // 5 is gone
   struct Bad : Row {
     const char *method, *args;
   };
@@ -85,6 +86,7 @@ TEST(MenuCallsTest, BadCallsGetAnError) {
                          Bad{"UnknownParent", "GetLayout", "(99, -1, @as [])"},
                          Bad{"UnknownProperty", "GetProperty", "(1, 'no-such')"},
                          Bad{"EventOnUnknownId", "Event", "(99, 'clicked', <0>, uint32 0)"},
+                         Bad{"EventOnRemovedId", "Event", "(5, 'clicked', <0>, uint32 0)"},
                          Bad{"AboutToShowUnknownId", "AboutToShow", "(-5,)"}}) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(t.call(row.method, row.args), kInvalid);

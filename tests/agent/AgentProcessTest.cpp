@@ -7,43 +7,21 @@
 #include <array>
 #include <thread>
 
-#include "support/ChildProcess.h"
+#include "support/Agent.h"
 
 namespace nvx::test {
 namespace {
 
-std::string menu(const std::string& title) {
-  return R"({"menu":{"title":")" + title + R"(","tooltip":"t","items":[{"id":"a","text":"A"}]}})";
-}
-// A menu with a share text and its note, in one line.
+// A menu with a share text and its note.
 const std::string kMenuAndNote =
-    R"({"menu":{"title":"","tooltip":"t","shareText":"hi","items":[{"id":"a"},{"id":"share"}]},)"
-    R"("notify":{"title":"T","body":"B"}})"
-    "\n";
-
-// Without a session bus the agent keeps its session in memory; the machine's bus is never used.
-ChildProcess::Options agent(Env env = {{"NVX_DUMP_MENU", "1"}}) {
-  return {.argv = {NVX_MENUBAR_PATH},
-          .env = std::move(env),
-          .unsetEnv = {"NVX_DUMP_MENU", "NVX_SHOW_MENU", "NVX_HEADLESS_CONTROL_FD",
-                       "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"}};
-}
-
-std::array<int, 2> socketPair() {
-  std::array<int, 2> fds{-1, -1};
-  EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds.data()), 0);
-  return fds;
-}
-
-void say(int fd, std::string_view lines) {
-  EXPECT_EQ(send(fd, lines.data(), lines.size(), MSG_NOSIGNAL), ssize_t(lines.size()));
-}
+    menuJson("", R"({"id":"a"},{"id":"share"})", R"(,"shareText":"hi")") + "\n" +
+    noteJson("T", "B") + "\n";
 
 // The user of an agent without a desktop: commands go in through the control socket, and what
 // a person would see comes back on it.
 struct User {
-  std::array<int, 2> fds = socketPair();
-  Incoming reports{fds[0]};
+  std::array<int, 2> fds{-1, -1};
+  Incoming reports{socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds.data()) ? -1 : fds[0]};
 
   ~User() { close(fds[1]); }
   ChildProcess::Options attach(ChildProcess::Options options) {
@@ -51,12 +29,14 @@ struct User {
     options.env["NVX_HEADLESS_CONTROL_FD"] = std::to_string(fds[1]);
     return options;
   }
-  void say(std::string_view lines) { test::say(fds[0], lines); }
+  void say(std::string_view lines) {
+    EXPECT_EQ(send(fds[0], lines.data(), lines.size(), MSG_NOSIGNAL), ssize_t(lines.size()));
+  }
 };
 
 TEST(AgentProcessTest, TurnsClicksHotKeyAndNotificationClicksIntoEventLines) {
   User user;
-  ChildProcess child(user.attach(agent()));
+  ChildProcess child(user.attach(agentOptions()));
   child.write(kMenuAndNote);
   EXPECT_EQ(user.reports.line(), "notification T|B");
   user.say("click a\nhotkey\nnotification\nclick share\n");
@@ -68,7 +48,7 @@ TEST(AgentProcessTest, TurnsClicksHotKeyAndNotificationClicksIntoEventLines) {
 TEST(AgentProcessTest, KeepsWorkingAfterTheParentClosesItsEndOfStdoutOrStderr) {
   for (bool stdoutClosed : {true, false}) {
     User user;
-    ChildProcess child(user.attach(agent()));
+    ChildProcess child(user.attach(agentOptions()));
     (stdoutClosed ? child.out() : child.err()).close();
     child.write(kMenuAndNote);  // the dump meets a closed stderr
     EXPECT_EQ(user.reports.line(), "notification T|B") << stdoutClosed;
@@ -84,12 +64,12 @@ TEST(AgentProcessTest, KeepsWorkingAfterTheParentClosesItsEndOfStdoutOrStderr) {
 TEST(AgentProcessTest, OutlivesItsParentWhileItsInputStaysOpen) {
   // A shell starts the agent in the background with the shell's own input, then exits.
   // (A background command's input is /dev/null unless it is redirected from another number.)
-  auto options = agent();
+  auto options = agentOptions();
   options.argv = {"/bin/sh", "-c", "exec 3<&0; \"$0\" 0<&3 3<&- & exit 0", NVX_MENUBAR_PATH};
   ChildProcess shell(options);
   EXPECT_EQ(shell.wait(), std::optional<int>(0));
   std::this_thread::sleep_for(100ms);
-  shell.write(menu("alive") + "\n");
+  shell.write(menuJson("alive", R"({"id":"a","text":"A"})") + "\n");
   EXPECT_EQ(shell.err().lines(1), Lines{"bar: [orvel] alive"});
   shell.closeStdin();
   // The agent's end of stderr closes when it exits.
@@ -99,7 +79,7 @@ TEST(AgentProcessTest, OutlivesItsParentWhileItsInputStaysOpen) {
 // Only the timers' wiring to the program's own loop; the times are the virtual clock's to test.
 TEST(AgentProcessTest, OpensTheMenuForACheckOnItsOwnLoop) {
   User user;
-  ChildProcess child(user.attach(agent({{"NVX_SHOW_MENU", "1"}})));
+  ChildProcess child(user.attach(agentOptions({{"NVX_SHOW_MENU", "1"}})));
   EXPECT_EQ(user.reports.line(), "menu open");
   EXPECT_EQ(child.finish(), (Outcome{"", "", 0, 0}));
 }
@@ -112,7 +92,7 @@ TEST(AgentProcessTest, EndsCleanlyWhenInputEndsAmidClicksHotKeysAndNotificationC
     actions += "click a\nhotkey\nnotification\n";
   for (int run = 0; run < 20; ++run) {
     User user;
-    ChildProcess child(user.attach(agent({})));
+    ChildProcess child(user.attach(agentOptions({})));
     child.write(kMenuAndNote);
     ASSERT_EQ(user.reports.line(), "notification T|B");
     user.say(actions);
@@ -122,22 +102,6 @@ TEST(AgentProcessTest, EndsCleanlyWhenInputEndsAmidClicksHotKeysAndNotificationC
     outcome.out.clear();
     EXPECT_EQ(outcome, (Outcome{"", "", 0, 0})) << "run " << run;
   }
-}
-
-TEST(AgentProcessTest, NeverTakesCommandsFromItsOwnStandardInput) {
-  auto [parent, agentEnd] = socketPair();
-  auto options = agent({{"NVX_DUMP_MENU", "1"}, {"NVX_HEADLESS_CONTROL_FD", "0"}});
-  options.stdinFd = agentEnd;
-  ChildProcess child(options);
-  close(agentEnd);
-  for (int i = 0; i < 20; ++i) {
-    say(parent, "hotkey\n");
-    std::this_thread::sleep_for(5ms);
-  }
-  say(parent, menu("1") + "\n");
-  EXPECT_EQ(child.err().lines(2), (Lines{"bar: [orvel] 1", "(NO ICON) A"}));
-  close(parent);
-  EXPECT_EQ(child.finish(), (Outcome{"", "", 0, 0}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/Agent.h"
 #include "support/Tables.h"
 
 namespace nvx {
@@ -16,9 +17,7 @@ std::optional<Message> decode(std::string_view line) {
   return MessageDecoder().decode(line);
 }
 
-std::string menuWithItems(std::string_view items) {
-  return R"({"menu":{"title":"t","tooltip":"tip","items":[)" + std::string(items) + "]}}";
-}
+using test::menuJson;
 
 std::string note(std::string_view fields) {
   return R"({"notify":{)" + std::string(fields) + "}}";
@@ -28,67 +27,48 @@ std::string menu(std::string_view fields) {
   return R"({"menu":{)" + std::string(fields) + "}}";
 }
 
+// One row per decoding step and type: the parser's own strictness is simdjson's.
 TEST(MessageDecoderTest, DecodesOrDropsTheWholeLine) {
-  struct C : test::Row {
+  struct Case : test::Row {
     std::string line;
     bool accepted;
   };
   const std::string empty = R"("title":"","tooltip":"","items":[])";
-  for (const C& row :
-       {// An object at the top and nothing after it; unknown keys are ignored.
-        C{"EmptyObject", "{}", true}, C{"NullMenuAndNote", R"({"menu":null,"notify":null})", true},
-        C{"CapitalisedKey", R"({"Menu":{}})", true},
-        C{"UnknownKey", R"({"other":[1,2,{"x":null}]})", true}, C{"Spaces", "  {}  ", true},
-        C{"Array", "[]", false}, C{"Null", "null", false}, C{"Empty", "", false},
-        C{"NotJson", "not json", false}, C{"Trailing", "{} x", false},
-        // JSON is read strictly also under ignored keys.
-        C{"TrailingComma", R"({"x":[1,]})", false}, C{"BadLiteral", R"({"x":tru})", false},
-        C{"RawTab", "{\"x\":\"a\tb\"}", false}, C{"LoneSurrogate", R"({"x":"\ud800"})", false},
-        // Keys match after unescaping: "m\u0065nu" is "menu".
-        C{"EscapedMenuKey", R"({"m\u0065nu":{}})", false},
-        C{"EscapedMenuNull", R"({"m\u0065nu":null})", true},
-        C{"EscapedNotifyKey", R"({"n\u006ftify":{"title":"A"}})", false},
-        // Notes: both strings required, empty allowed, extra keys ignored.
-        C{"NoteEmpty", note(R"("title":"","body":"")"), true},
-        C{"NoteExtraKey", note(R"("title":"A","body":"B","x":1)"), true},
-        C{"NoteNoBody", note(R"("title":"A")"), false},
-        C{"NoteNullBody", note(R"("title":"A","body":null)"), false},
-        C{"NoteNumberTitle", note(R"("title":1,"body":"x")"), false},
-        C{"NoteArrayBody", note(R"("title":"A","body":["B"])"), false},
-        C{"NoteString", R"({"notify":"A"})", false}, C{"NoteArray", R"({"notify":[]})", false},
+  for (const Case& row :
+       {// An object at the top; unknown keys are ignored, but read strictly all the same.
+        Case{"EmptyObject", "{}", true},
+        Case{"NullMenuAndNote", R"({"menu":null,"notify":null})", true},
+        Case{"CapitalisedKey", R"({"Menu":{}})", true},
+        Case{"UnknownKey", R"({"other":[1,2,{"x":null}]})", true}, Case{"Array", "[]", false},
+        Case{"NotJson", "not json", false}, Case{"TrailingComma", R"({"x":[1,]})", false},
+        Case{"EscapedMenuKey", R"({"m\u0065nu":{}})",
+             false},  // "menu", once unescaped
+                      // Notes: both strings required, empty allowed, extra keys ignored.
+        Case{"NoteEmpty", note(R"("title":"","body":"")"), true},
+        Case{"NoteExtraKey", note(R"("title":"A","body":"B","x":1)"), true},
+        Case{"NoteNoBody", note(R"("title":"A")"), false},
+        Case{"NoteNullBody", note(R"("title":"A","body":null)"), false},
+        Case{"NoteString", R"({"notify":"A"})", false},
         // Menus: title, tooltip and items required.
-        C{"MenuEmpty", menu(""), false}, C{"MenuMinimal", menu(empty), true},
-        C{"MenuNoTooltip", menu(R"("title":"","items":[])"), false},
-        C{"MenuNullItems", menu(R"("title":"","tooltip":"","items":null)"), false},
-        C{"MenuNullTitle", menu(R"("title":null,"tooltip":"","items":[])"), false},
-        C{"MenuNumberTitle", menu(R"("title":1,"tooltip":"","items":[])"), false},
-        C{"MenuObjectItems", menu(R"("title":"","tooltip":"","items":{})"), false},
-        C{"MenuNullOptionals", menu(empty + R"(,"shareText":null,"iconStyle":null)"), true},
-        C{"MenuNumberShareText", menu(empty + R"(,"shareText":1)"), false},
-        C{"MenuFalseIconStyle", menu(empty + R"(,"iconStyle":false)"), false},
-        C{"MenuArray", R"({"menu":[]})", false}, C{"MenuString", R"({"menu":"x"})", false},
+        Case{"MenuEmpty", menu(""), false}, Case{"MenuMinimal", menu(empty), true},
+        Case{"MenuNoTooltip", menu(R"("title":"","items":[])"), false},
+        Case{"MenuNullItems", menu(R"("title":"","tooltip":"","items":null)"), false},
+        Case{"MenuNullTitle", menu(R"("title":null,"tooltip":"","items":[])"), false},
+        Case{"MenuNullOptionals", menu(empty + R"(,"shareText":null,"iconStyle":null)"), true},
+        Case{"MenuString", R"({"menu":"x"})", false},
         // Items: strings, true/false flags, arrays of objects, at every depth.
-        C{"ItemEmpty", menuWithItems("{}"), true}, C{"ItemNull", menuWithItems("null"), false},
-        C{"ItemString", menuWithItems(R"("a")"), false},
-        C{"ItemNumberChecked", menuWithItems(R"({"checked":1})"), false},
-        C{"ItemStringBold", menuWithItems(R"({"bold":"true"})"), false},
-        C{"ItemNumberReady", menuWithItems(R"({"ready":0})"), false},
-        C{"ItemArrayDisabled", menuWithItems(R"({"disabled":[]})"), false},
-        C{"ItemNumberId", menuWithItems(R"({"id":5})"), false},
-        C{"ItemObjectIcon", menuWithItems(R"({"icon":{}})"), false},
-        C{"ItemObjectChildren", menuWithItems(R"({"children":{}})"), false},
-        C{"ChildNull", menuWithItems(R"({"children":[{},null]})"), false},
-        C{"GrandchildNumberBold", menuWithItems(R"({"children":[{"children":[{"bold":2}]}]})"),
-          false},
-        C{"DuplicateIdFirstBad", menuWithItems(R"({"id":1,"id":"b"})"), false},
-        C{"DuplicateIdLastBad", menuWithItems(R"({"id":"a","id":1})"), false},
-        // A valid menu does not survive an invalid note, whatever the order.
-        C{"MenuThenBadNote", R"({"menu":{)" + empty + R"(},"notify":{"title":"A"}})", false},
-        C{"BadNoteThenMenu", R"({"notify":{"title":"A"},"menu":{)" + empty + "}}", false},
-        C{"NoteThenBadMenu", R"({"notify":{"title":"A","body":"B"},"menu":{}})", false},
-        C{"ValidMenuThenBadMenu", R"({"menu":{"title":"1","tooltip":"","items":[]},"menu":{}})",
-          false}}) {
-    EXPECT_EQ(decode(row.line).has_value(), row.accepted) << row.name << ": " << row.line;
+        Case{"ItemEmpty", menuJson("", "{}"), true}, Case{"ItemNull", menuJson("", "null"), false},
+        Case{"ItemStringBold", menuJson("", R"({"bold":"true"})"), false},
+        Case{"ItemNumberId", menuJson("", R"({"id":5})"), false},
+        Case{"GrandchildNumberBold", menuJson("", R"({"children":[{"children":[{"bold":2}]}]})"),
+             false},
+        Case{"DuplicateIdFirstBad", menuJson("", R"({"id":1,"id":"b"})"), false},
+        // A valid menu does not survive an invalid note or menu after it, or a note before.
+        Case{"MenuThenBadNote", R"({"menu":{)" + empty + R"(},"notify":{"title":"A"}})", false},
+        Case{"BadNoteThenMenu", R"({"notify":{"title":"A"},"menu":{)" + empty + "}}", false},
+        Case{"ValidMenuThenBadMenu", R"({"menu":{)" + empty + R"(},"menu":{}})", false}}) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(decode(row.line).has_value(), row.accepted) << row.line;
   }
 }
 
@@ -120,17 +100,15 @@ TEST(MessageDecoderTest, DecodesEachFieldOfAnEntry) {
        {.id = "", .text = "", .children = Items{}}},
       {"CheckedFalse", R"({"checked":false})", {.checked = false}},
       {"KeysMatchExactly", R"({"ID":"x","Text":"y","id ":"z","checked ":1})", {}},
-      {"EscapedKeys",
-       R"({"\u0069d":"a","t\u0065xt":"\u0041","ch\u0065cked":true})",
-       {.id = "a", .text = "A", .checked = true}},
       {"LastIdWins", R"({"id":"a","id":"b"})", {.id = "b"}},
       {"LastNullWins", R"({"id":"a","id":null})", {}},
       {"LastChildrenWin", R"({"children":[{}],"children":[]})", {.children = Items{}}},
   };
   for (const Case& row : cases) {
-    auto message = decode(menuWithItems(row.json));
-    ASSERT_TRUE(message && message->menu && message->menu->items.size() == 1) << row.name;
-    EXPECT_TRUE(message->menu->items[0] == row.expected) << row.name;
+    SCOPED_TRACE(row.name);
+    auto message = decode(menuJson("", row.json));
+    ASSERT_TRUE(message && message->menu && message->menu->items.size() == 1);
+    EXPECT_TRUE(message->menu->items[0] == row.expected);
   }
 }
 
@@ -167,8 +145,8 @@ TEST(MessageDecoderTest, MenuTextsOutliveLaterLinesAndTheDecoderAndNothingElseCa
     }
     // Later lines reuse every buffer the decoder has; a dropped line or a note alone brings no
     // menu along.
-    EXPECT_FALSE(decoder.decode(menuWithItems(R"({"id":"a","checked":1})")));
-    ASSERT_TRUE(decoder.decode(menuWithItems(R"({"id":"zzzzzzzzzzzz","text":"overwritten"})")));
+    EXPECT_FALSE(decoder.decode(menuJson("", R"({"id":"a","checked":1})")));
+    ASSERT_TRUE(decoder.decode(menuJson("", R"({"id":"zzzzzzzzzzzz","text":"overwritten"})")));
     auto note = decoder.decode(R"({"notify":{"title":"x","body":"y"}})");
     ASSERT_TRUE(note && !note->menu);
   }
@@ -192,12 +170,12 @@ TEST(MessageDecoderTest, RepairsInvalidUtf8InsideStrings) {
 
 // Items nest two JSON levels deep each (object, then children array).
 std::string nestedItems(int depth) {
-  std::string line = R"({"menu":{"title":"","tooltip":"","items":[)";
+  std::string items;
   for (int i = 0; i < depth; ++i)
-    line += R"({"id":"x","children":[)";
+    items += R"({"id":"x","children":[)";
   for (int i = 0; i < depth; ++i)
-    line += "]}";
-  return line + "]}}";
+    items += "]}";
+  return menuJson("", items);
 }
 
 TEST(MessageDecoderTest, RejectsNestingBeyondTheDepthLimitAndWalksTheDeepestAccepted) {

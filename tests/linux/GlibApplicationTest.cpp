@@ -116,14 +116,6 @@ TEST(GlibApplicationTest, FiresOneShotTimersOnTheLoopNotBeforeTheirTime) {
   EXPECT_EQ(order.back(), "timer");
 }
 
-// The resource lookup is the install test's to check, where the icon's two places are real.
-TEST(GlibApplicationTest, TakesEveryLiveProcessButInitForAnApplication) {
-  GlibApplication app = makeApplication();
-  EXPECT_TRUE(app.runningApplication(static_cast<int>(getppid())));
-  for (int pid : {1, 0, 0x7FFFFFF0})
-    EXPECT_FALSE(app.runningApplication(pid)) << pid;
-}
-
 long residentKiB() {
   long pages = 0, resident = 0;
   std::ifstream("/proc/self/statm") >> pages >> resident;

@@ -29,7 +29,6 @@ TEST(MenuDumpTest, DescribeRendersTheLiveStatusItemAndTopLevelEntries) {
        {entry("a").text("a\tb").detail("c")},
        "",
        "bar: [orvel]\n(NO ICON) a  |  b  |  c"},
-      {"UnknownIconNoMark", {entry("a").icon("nope").text("t")}, "", "bar: [orvel]\n(NO ICON) t"},
       {"EmptyTitleNoMark", {entry("a")}, "", "bar: [orvel]\n(NO ICON) "},
       {"SubmenuOneLine",
        {entry("a").text("More").children({entry("b")})},
@@ -44,37 +43,11 @@ TEST(MenuDumpTest, DescribeRendersTheLiveStatusItemAndTopLevelEntries) {
        {.statusItemsHaveButton = false}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Harness h(c.options, c.image);
     h.update(c.items, c.title);
-    EXPECT_EQ(h.status->describe(), c.expected) << c.name;
+    EXPECT_EQ(h.status->describe(), c.expected);
   }
-}
-
-TEST(MenuDumpTest, ShowMenuForCheckSetsTheCloseBeforeTheClickThatOpensTheMenu) {
-  Harness h;
-  std::optional<std::size_t> pendingAtOpen;
-  h.menu().setWillOpen([&] { pendingAtOpen = h.platform.clock().pendingCount(); });
-  h.status->showMenuForCheck(4);
-  EXPECT_EQ(pendingAtOpen, 1u);
-  EXPECT_EQ(h.button()->clicks(), 1u);
-  EXPECT_TRUE(h.menu().isOpen());
-  h.platform.clock().advance(4);
-  EXPECT_FALSE(h.menu().isOpen());
-}
-
-TEST(MenuDumpTest, TheCloseDoesNothingOnceTheUserClosedTheMenuOrTheStatusMenuIsGone) {
-  Harness h;
-  h.update({entry("a")});
-  h.status->showMenuForCheck(4);
-  EXPECT_TRUE(h.entryAt(0).click());
-  h.platform.clock().advance(4);
-  EXPECT_FALSE(h.menu().isOpen());
-  EXPECT_EQ(h.actions, std::vector<std::string>{"a"});
-
-  h.status->showMenuForCheck(4);
-  h.status.reset();
-  EXPECT_TRUE(h.platform.statusBar().items().empty());
-  EXPECT_EQ(h.platform.clock().advance(5), 1u);
 }
 
 }  // namespace

@@ -52,41 +52,36 @@ class StyleTest : public ::testing::Test {
 TEST_F(StyleTest, GivesTheTitleItsTextAndDetailWithTheirFontsColoursAndTab) {
   struct Title : Row {
     Item item;
-    double tab;
     AttributedString title;
   };
   const Title cases[] = {
-      {"TextAndDetail", entry("a").text("abc").detail("xy"), 100,
+      {"TextAndDetail", entry("a").text("abc").detail("xy"),
        titled("abc\txy", {{{0, 6}, kMenu}, {{3, 3}, kGrey}, {{0, 6}, tabAt(100)}})},
-      {"BoldNeverTheDetail", entry("a").text("abc").detail("xy").bold(), 100,
+      {"BoldNeverTheDetail", entry("a").text("abc").detail("xy").bold(),
        titled("abc\txy", {{{0, 3}, FontRole::BoldSystem},
                           {{3, 3}, kMenu},
                           {{3, 3}, kGrey},
                           {{0, 6}, tabAt(100)}})},
-      {"OnlyAnId", entry("a"), 100, titled("", {})},
-      {"ReadyWithoutDetail", entry("a").text("t").ready(), 100, titled("t", {{{0, 1}, kMenu}})},
-      {"ReadyDetail", entry("a").text("t").detail("d").ready(), 100,
+      {"OnlyAnId", entry("a"), titled("", {})},
+      {"ReadyWithoutDetail", entry("a").text("t").ready(), titled("t", {{{0, 1}, kMenu}})},
+      {"ReadyDetail", entry("a").text("t").detail("d").ready(),
        titled("t\td", {{{0, 3}, kMenu}, {{1, 2}, ColorRole::SystemGreen}, {{0, 3}, tabAt(100)}})},
-      {"NotReady", entry("a").text("t").detail("d").ready(false), 100,
+      {"NotReady", entry("a").text("t").detail("d").ready(false),
        titled("t\td", {{{0, 3}, kMenu}, {{1, 2}, kGrey}, {{0, 3}, tabAt(100)}})},
-      {"EmptyDetailIsNone", entry("a").text("abc").detail(""), 100,
-       titled("abc", {{{0, 3}, kMenu}})},
-      {"SpaceIsADetail", entry("a").text("abc").detail(" "), 100,
+      {"EmptyDetailIsNone", entry("a").text("abc").detail(""), titled("abc", {{{0, 3}, kMenu}})},
+      {"SpaceIsADetail", entry("a").text("abc").detail(" "),
        titled("abc\t ", {{{0, 5}, kMenu}, {{3, 2}, kGrey}, {{0, 5}, tabAt(100)}})},
-      {"NoSuchSymbol", entry("a").icon("no.such").text("abc"), 100,
+      {"NoSuchSymbol", entry("a").icon("no.such").text("abc"), titled("abc", {{{0, 3}, kMenu}})},
+      {"SymbolNamesMatchExactly", entry("a").icon("Star").text("abc"),
        titled("abc", {{{0, 3}, kMenu}})},
-      {"NoSymbolWithoutName", entry("a").icon("").text("abc"), 100,
-       titled("abc", {{{0, 3}, kMenu}})},
-      {"SymbolNamesMatchExactly", entry("a").icon("Star").text("abc"), 100,
-       titled("abc", {{{0, 3}, kMenu}})},
-      {"SubmenuTabAtZero", entry("a").text("t").detail("d"), 0,
-       titled("t\td", {{{0, 3}, kMenu}, {{1, 2}, kGrey}, {{0, 3}, tabAt(0)}})},
-      {"SurrogatePairCountsTwo", entry("a").text("a\xF0\x9F\x98\x80").detail("\xC3\xA9"), 100,
+      {"SurrogatePairCountsTwo", entry("a").text("a\xF0\x9F\x98\x80").detail("\xC3\xA9"),
        titled("a\xF0\x9F\x98\x80\t\xC3\xA9",
               {{{0, 5}, kMenu}, {{3, 2}, kGrey}, {{0, 5}, tabAt(100)}})},
   };
-  for (const Title& row : cases)
-    EXPECT_EQ(styled(row.item, row.tab), row.title) << row.name;
+  for (const Title& row : cases) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(styled(row.item), row.title);
+  }
 }
 
 TEST_F(StyleTest, AnIconIsAConfiguredSymbolOnOneCharacterAndTwoSpacesInTheTextsFont) {

@@ -101,11 +101,7 @@ ChildProcess::ChildProcess(Options options) {
     g_subprocess_launcher_unsetenv(l, name.c_str());
   for (const auto& [name, value] : options.env)
     g_subprocess_launcher_setenv(l, name.c_str(), value.c_str(), TRUE);
-  if (options.stdinFd >= 0) {
-    g_subprocess_launcher_take_stdin_fd(l, fcntl(options.stdinFd, F_DUPFD_CLOEXEC, 3));
-  } else {
-    in_ = pipeFor(l, 0);
-  }
+  in_ = pipeFor(l, 0);
   if (options.capture) {
     out_.fd_ = pipeFor(l, 1);
     err_.fd_ = pipeFor(l, 2);

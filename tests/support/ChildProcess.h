@@ -69,7 +69,6 @@ class ChildProcess {
     std::vector<std::string> argv{};
     Env env{};                               // set on top of the test's environment
     std::vector<std::string> unsetEnv{};     // removed from it
-    int stdinFd = -1;                        // standard input is a copy of this instead of a pipe
     bool capture = true;                     // pipes on standard output and error; else /dev/null
     std::vector<std::pair<int, int>> fds{};  // {descriptor here, number in the child}: a copy
     uid_t uid = 0;  // nonzero: run as this user and the group of the same number

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -49,7 +50,7 @@ inline StatusMenuModel menuOf(std::vector<Item> items, std::string title = "") {
   return {keep(std::move(title)), "tip", std::move(items), std::nullopt, std::nullopt};
 }
 
-// A StatusMenu on the in-memory platform, with the ids it reported.
+// A StatusMenu on the in-memory platform, with the ids it reported; `onChosen` runs after each.
 struct Harness {
   explicit Harness(platform::HeadlessOptions options = {}, bool withImage = true)
       : platform(std::move(options)),
@@ -57,7 +58,12 @@ struct Harness {
                      ? std::make_shared<platform::HeadlessImage>("orvel", platform::Size{32, 32})
                      : nullptr),
         status(std::make_unique<StatusMenu>(
-            appImage, [this](std::string_view id) { actions.emplace_back(id); }, platform)) {}
+            appImage,
+            [this](std::string_view id) {
+              actions.emplace_back(id);
+              if (onChosen) onChosen(id);
+            },
+            platform)) {}
 
   void update(std::vector<Item> items, std::string title = "") {
     status->update(menuOf(std::move(items), std::move(title)));
@@ -70,6 +76,7 @@ struct Harness {
   platform::HeadlessToolkit platform;
   std::shared_ptr<platform::HeadlessImage> appImage;
   std::vector<std::string> actions;
+  std::function<void(std::string_view)> onChosen;
   std::unique_ptr<StatusMenu> status;
 };
 

@@ -130,11 +130,21 @@ def literal(body):
 
 
 class Source:
-    def __init__(self, text):
+    def __init__(self, text, support=""):
         self.text = text
         self.names = dict(re.findall(r"const std::string (\w+) = (.*?);\n", text))
-        self.helpers = {m[1]: (m[2], m[3]) for m in re.finditer(
-            r"std::string (\w+)\(std::string_view (\w+)\) \{\s*return (.*?);\n\}", text, re.S)}
+        # String helpers of the file and of the tests' support: their parameters (name and
+        # default) and the expression they return.
+        self.helpers = {}
+        for m in re.finditer(r"std::string (\w+)\(((?:\s*std::string_view \w+(?: = \"\")?,?)+)\)"
+                             r" \{\s*return (.*?);\n\}", support + text, re.S):
+            params = [(p.split()[1], "=" in p) for p in m[2].split(",")]
+            self.helpers[m[1]] = (params, m[3])
+
+    def call(self, name, args):
+        params, body = self.helpers[name]
+        args = args + [b""] * (len(params) - len(args))  # the defaults are all ""
+        return self.expr(body, 0, {p: a for (p, _), a in zip(params, args)})[0]
 
     def expr(self, text, pos, scope):
         """The bytes of the expression at `pos`, and where it ends (before a `,` or `)`)."""
@@ -151,12 +161,15 @@ class Source:
             elif m[3] is not None:
                 data += literal(m[3])
             elif m[4] or m[5]:
-                arg, pos = self.expr(text, pos, scope)
-                pos = TOKEN.match(text, pos).end()  # the `)`
-                if m[5]:
-                    param, body = self.helpers[m[5]]
-                    arg = self.expr(body, 0, {param: arg})[0]
-                data += arg
+                args = []
+                while True:
+                    arg, pos = self.expr(text, pos, scope)
+                    args.append(arg)
+                    sep = TOKEN.match(text, pos)
+                    pos = sep.end()
+                    if sep[7] == ")":
+                        break
+                data += self.call(m[5], args) if m[5] else args[0]
             elif m[6]:
                 data += scope[m[6]] if m[6] in scope else self.expr(self.names[m[6]], 0, {})[0]
 
@@ -166,15 +179,16 @@ class Source:
         for m in re.finditer(row, table, re.M):
             line, pos = self.expr(table, m.end(), {})
             if wrap:
-                line = self.expr(self.helpers[wrap][1], 0, {self.helpers[wrap][0]: line})[0]
+                line = self.call(wrap, [b"", line])
             expected = re.match(r",\s*(true|false)\}", table[pos:])
             yield m[1], line, expected[1] == "true" if expected else True
 
 
 def table_lines(path):
-    source = Source(open(path, encoding="utf-8").read())
+    support = os.path.join(os.path.dirname(path), "..", "support", "Agent.h")
+    source = Source(open(path, encoding="utf-8").read(), open(support, encoding="utf-8").read())
     whole = list(source.rows("DecodesOrDropsTheWholeLine", "}) {", r'C\{"(\w+)",'))
-    fields = list(source.rows("const Case cases[] = {", "};", r'^\s*\{"(\w+)",', "menuWithItems"))
+    fields = list(source.rows("const Case cases[] = {", "};", r'^\s*\{"(\w+)",', "menuJson"))
     assert len(whole) == source.text.count('C{"') and fields, "the tables were not read whole"
     return whole + fields
 

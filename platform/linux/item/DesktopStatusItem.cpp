@@ -15,50 +15,6 @@ constexpr int kItemNumber = 1;
 
 }  // namespace
 
-void DesktopStatusButton::setImage(std::shared_ptr<Image> image) {
-  image_ = std::move(image);
-  changed();
-}
-
-std::string DesktopStatusButton::title() const {
-  return title_ ? title_->string() : std::string();
-}
-
-void DesktopStatusButton::setAttributedTitle(AttributedString title) {
-  title_ = std::move(title);
-  changed();
-}
-
-void DesktopStatusButton::setAccessibilityTitle(std::string title) {
-  accessibilityTitle_ = std::move(title);
-  changed();
-}
-
-void DesktopStatusButton::setToolTip(std::string toolTip) {
-  toolTip_ = std::move(toolTip);
-  changed();
-}
-
-void DesktopStatusButton::performClick() {
-  item_.showMenu();
-}
-
-void DesktopStatusButton::changed() {
-  if (StatusNotifierItem* bus = item_.bus()) publish(*bus);
-}
-
-void DesktopStatusButton::publish(StatusNotifierItem& item) const {
-  const std::string shown = title();
-  item.setTitle(accessibilityTitle_ + shown);
-  // Hosts put their own space between the icon and the label.
-  const std::size_t start = shown.find_first_not_of(' ');
-  item.setLabel(start == std::string::npos ? std::string_view()
-                                           : std::string_view(shown).substr(start));
-  item.setToolTip(toolTip_);
-  // A template image is drawn in the menu bar's colour: a symbolic icon is, in the panel's.
-  item.setIcon(std::dynamic_pointer_cast<const PixelImage>(image_), image_ && image_->isTemplate());
-}
-
 DesktopStatusItem::DesktopStatusItem(DesktopStatusBar& bar, Bus* bus, MenuTree& tree,
                                      MenuExporter& exporter)
     : bar_(bar),
@@ -98,21 +54,6 @@ void DesktopStatusItem::showMenu() {
 void DesktopStatusItem::endAttention() {
   if (bus_) bus_->setNeedsAttention(false);
   exporter_.endAttention();
-}
-
-std::unique_ptr<StatusItem> DesktopStatusBar::createStatusItem() {
-  auto item =
-      std::make_unique<DesktopStatusItem>(*this, exported_ ? nullptr : &bus_, tree_, exporter_);
-  if (!exported_) exported_ = item.get();
-  return item;
-}
-
-void DesktopStatusBar::removeStatusItem(StatusItem& item) {
-  if (auto* desktop = dynamic_cast<DesktopStatusItem*>(&item)) desktop->remove();
-}
-
-void DesktopStatusBar::forget(DesktopStatusItem* item) {
-  if (exported_ == item) exported_ = nullptr;
 }
 
 }  // namespace nvx::platform

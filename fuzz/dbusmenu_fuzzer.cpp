@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "platform/linux/dbus/Bus.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 #include "platform/linux/menu/DesktopMenu.h"
 #include "platform/linux/menu/MenuCalls.h"
 #include "platform/linux/menu/MenuTree.h"

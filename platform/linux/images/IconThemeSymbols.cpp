@@ -13,7 +13,7 @@
 
 #include "ThemeIconImage.h"
 #include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace nvx::platform {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/SymbolImages.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace nvx::platform {
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace nvx::platform {
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 #include "platform/linux/images/Resources.h"
 
 namespace nvx::platform {

@@ -225,18 +225,4 @@ SlotPtr matchSignal(sd_bus* bus, const char* sender, const char* path, const cha
   return SlotPtr(slot);
 }
 
-int appendText(sd_bus_message* message, std::string_view text) {
-  const char* end = nullptr;
-  if (g_utf8_validate_len(text.data(), text.size(), &end)) {
-    // sd-bus takes NUL-terminated strings; the copy keeps its capacity between texts.
-    thread_local std::string copy;
-    copy.assign(text);
-    return sd_bus_message_append_basic(message, 's', copy.c_str());
-  }
-  gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-  const int result = sd_bus_message_append_basic(message, 's', valid);
-  g_free(valid);
-  return result;
-}
-
 }  // namespace nvx::platform

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace nvx::platform {
@@ -89,9 +88,5 @@ SlotPtr addMatch(sd_bus* bus, const std::string& rule, sd_bus_message_handler_t 
                  void* userdata);
 SlotPtr matchSignal(sd_bus* bus, const char* sender, const char* path, const char* interface,
                     const char* member, sd_bus_message_handler_t callback, void* userdata);
-
-// Appends `text` to `message` as a D-Bus string. D-Bus strings are UTF-8 without NUL: anything
-// else is replaced by U+FFFD, because a bad string would make the whole message fail.
-int appendText(sd_bus_message* message, std::string_view text);
 
 }  // namespace nvx::platform

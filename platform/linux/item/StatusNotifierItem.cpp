@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/linux/dbus/AppendText.h"
 #include "platform/linux/dbus/DesktopNames.h"
 #include "platform/linux/glib/GPtr.h"
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cerrno>
 
-#include "platform/linux/dbus/Bus.h"
+#include "platform/linux/dbus/AppendText.h"
 #include "platform/linux/dbus/DesktopNames.h"
 #include "platform/linux/images/ThemeIconImage.h"
 

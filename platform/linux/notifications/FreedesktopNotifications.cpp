@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/linux/dbus/AppendText.h"
 #include "platform/linux/dbus/DesktopNames.h"
 #include "platform/linux/glib/GPtr.h"
 #include "platform/linux/images/Resources.h"

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <utility>
 
+#include "IconThemeNames.h"
 #include "ThemeIconImage.h"
-#include "platform/linux/dbus/DesktopNames.h"
 #include "platform/linux/glib/GPtr.h"
 
 namespace nvx::platform {

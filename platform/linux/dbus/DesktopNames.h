@@ -11,15 +11,9 @@ namespace nvx::platform::dbus {
 inline constexpr char kBusName[] = "org.freedesktop.DBus";
 inline constexpr char kBusPath[] = "/org/freedesktop/DBus";
 inline constexpr char kBusInterface[] = "org.freedesktop.DBus";
-inline constexpr char kRequestName[] = "RequestName";
-inline constexpr char kReleaseName[] = "ReleaseName";
 inline constexpr char kGetNameOwner[] = "GetNameOwner";
 inline constexpr char kNameOwnerChanged[] = "NameOwnerChanged";
-inline constexpr std::uint32_t kNameFlagDoNotQueue = 4;
-inline constexpr std::uint32_t kNameReplyPrimaryOwner = 1;
 inline constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties";
-inline constexpr char kPropertiesChanged[] = "PropertiesChanged";
-inline constexpr char kErrorInvalidArgs[] = "org.freedesktop.DBus.Error.InvalidArgs";
 inline constexpr char kErrorUnknownMethod[] = "org.freedesktop.DBus.Error.UnknownMethod";
 inline constexpr char kEnvSessionBusAddress[] = "DBUS_SESSION_BUS_ADDRESS";
 inline constexpr char kEnvRuntimeDir[] = "XDG_RUNTIME_DIR";

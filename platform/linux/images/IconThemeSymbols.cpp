@@ -330,13 +330,6 @@ std::vector<std::string> IconThemeSymbols::iconBaseDirs() {
   return dirs;
 }
 
-std::string_view IconThemeSymbols::iconName(std::string_view symbol) {
-  const auto* end = std::end(kSymbolIcons);
-  const auto* found = std::find_if(std::begin(kSymbolIcons), end,
-                                   [&](const auto& entry) { return entry.symbol == symbol; });
-  return found == end ? symbol : found->names[0];
-}
-
 std::shared_ptr<Image> IconThemeSymbols::symbolImage(std::string_view name, std::string_view) {
   // Names come from the parent: nothing that could leave the theme's folders.
   if (name.empty() || name.size() > kMaxName || name.front() == '.' ||

@@ -36,7 +36,7 @@ void DesktopStatusButton::performClick() {
 }
 
 void DesktopStatusButton::changed() {
-  if (StatusNotifierItem* bus = item_.bus()) publish(*bus);
+  if (StatusNotifierItem* exported = item_.notifierItem()) publish(*exported);
 }
 
 void DesktopStatusButton::publish(StatusNotifierItem& item) const {

@@ -22,12 +22,12 @@ DesktopStatusItem::DesktopStatusItem(DesktopStatusBar& bar, Bus* bus, MenuTree& 
       exporter_(exporter),
       button_(std::make_unique<DesktopStatusButton>(*this)) {
   if (!bus) return;
-  bus_ = std::make_unique<StatusNotifierItem>(*bus, kItemNumber);
+  notifierItem_ = std::make_unique<StatusNotifierItem>(*bus, kItemNumber);
   tree_.setOnCancelTracking([this] { endAttention(); });
 }
 
 DesktopStatusItem::~DesktopStatusItem() {
-  if (bus_) {
+  if (notifierItem_) {
     tree_.setOnCancelTracking(nullptr);
     if (menu_ && tree_.root() == menu_) tree_.setRoot(nullptr);
   }
@@ -38,21 +38,21 @@ void DesktopStatusItem::setMenu(Menu* menu) {
   auto* desktop = dynamic_cast<DesktopMenu*>(menu);
   assert((menu == nullptr || desktop != nullptr) && "a menu of another platform");
   menu_ = desktop;
-  if (bus_) tree_.setRoot(menu_);
+  if (notifierItem_) tree_.setRoot(menu_);
 }
 
 void DesktopStatusItem::remove() {
-  bus_.reset();
+  notifierItem_.reset();
 }
 
 void DesktopStatusItem::showMenu() {
-  if (!bus_) return;
-  bus_->setNeedsAttention(true);
+  if (!notifierItem_) return;
+  notifierItem_->setNeedsAttention(true);
   exporter_.requestOpen();
 }
 
 void DesktopStatusItem::endAttention() {
-  if (bus_) bus_->setNeedsAttention(false);
+  if (notifierItem_) notifierItem_->setNeedsAttention(false);
   exporter_.endAttention();
 }
 

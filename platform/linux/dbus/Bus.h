@@ -20,6 +20,23 @@ using MessagePtr = std::unique_ptr<sd_bus_message, SdBusFree>;
 // never runs again.
 using SlotPtr = std::unique_ptr<sd_bus_slot, SdBusFree>;
 
+// Lets an sd-bus call that makes a handle write it straight into its holder, as C++23's
+// std::out_ptr does: `sd_bus_message_new_signal(bus, OutPtr(signal), …)`. The holder takes
+// the handle, or null when the call made none, as the call's full expression ends.
+template <class Holder>
+class OutPtr {
+ public:
+  explicit OutPtr(Holder& holder) : holder_(holder) {}
+  ~OutPtr() { holder_.reset(made_); }
+  OutPtr(const OutPtr&) = delete;
+  OutPtr& operator=(const OutPtr&) = delete;
+  operator typename Holder::pointer *() { return &made_; }
+
+ private:
+  Holder& holder_;
+  typename Holder::pointer made_ = nullptr;
+};
+
 // A connection of the agent's own to a message bus, dispatched on GLib's default main context.
 // Messages go out on the calling thread as they are sent: no worker thread, no copy. Main
 // thread only.

@@ -56,7 +56,7 @@ TEST(MenuDumpTest, ShowMenuForCheckSetsTheCloseBeforeTheClickThatOpensTheMenu) {
   h.menu().setWillOpen([&] { pendingAtOpen = h.platform.clock().pendingCount(); });
   h.status->showMenuForCheck(4);
   EXPECT_EQ(pendingAtOpen, 1u);
-  EXPECT_EQ(h.button()->clicks(), 1u);
+  EXPECT_EQ(h.button()->clicks, 1u);
   EXPECT_TRUE(h.menu().isOpen());
   h.platform.clock().advance(4);
   EXPECT_FALSE(h.menu().isOpen());

@@ -86,8 +86,8 @@ TEST(StatusMenuTest, SameIdsRefreshEntriesInPlaceAndASeparatorLessRebuildsThem) 
   h.update({entry("A").text("Alpha 2").detail("10"), separator(),
             entry("B").text("Beta 2").children({entry("D").text("Delta 2")})});
   EXPECT_EQ(entryIds(menu), ids) << "a refresh keeps every entry object";
-  EXPECT_EQ(menu.layoutChanges(), 4u);
-  EXPECT_EQ(sub->layoutChanges(), 1u);
+  EXPECT_EQ(menu.layoutChanges, 4u);
+  EXPECT_EQ(sub->layoutChanges, 1u);
   EXPECT_FALSE(menu.headlessItem(1).attributedTitle()) << "a refresh leaves separators alone";
   EXPECT_EQ(titleOf(menu.item(0)), "Alpha 2\t10");
   EXPECT_EQ(tabOf(menu.item(0)), 49 + 32 + 14);
@@ -112,9 +112,9 @@ TEST(StatusMenuTest, AnyIdOrSeparatorChangeAnywhereInTheTreeRebuilds) {
   for (std::size_t i = 0; i < changed.size(); ++i) {
     Harness h;
     h.update(base);
-    const auto layout = h.menu().layoutChanges();
+    const auto layout = h.menu().layoutChanges;
     h.update(changed[i]);
-    EXPECT_GT(h.menu().layoutChanges(), layout) << "case " << i;
+    EXPECT_GT(h.menu().layoutChanges, layout) << "case " << i;
   }
 }
 
@@ -160,19 +160,19 @@ TEST(StatusMenuTest, ShowsTheTitleWithALeadingSpaceUnlessEquivalentAndEveryToolt
   Harness h;
   auto* button = h.button();
   h.update({}, "");
-  EXPECT_EQ(h.menu().layoutChanges(), 0u) << "a first description without entries builds nothing";
-  EXPECT_EQ(button->attributedTitleWrites(), 0u);
+  EXPECT_EQ(h.menu().layoutChanges, 0u) << "a first description without entries builds nothing";
+  EXPECT_EQ(button->attributedTitleWrites, 0u);
   EXPECT_EQ(button->toolTip(), "tip");
   for (const char* title : {"Caf\xC3\xA9", "Caf\xC3\xA9", "Cafe\xCC\x81"})
     h.update({}, title);
   EXPECT_EQ(*button->attributedTitle(),
             AttributedString(" Caf\xC3\xA9", {platform::FontRole::MonospacedDigitSemibold}));
-  EXPECT_EQ(button->attributedTitleWrites(), 1u);
+  EXPECT_EQ(button->attributedTitleWrites, 1u);
   StatusMenuModel model = menuOf({});
   model.tooltip = "";
   h.status->update(model);
   EXPECT_EQ(button->title(), "");
-  EXPECT_EQ(button->attributedTitleWrites(), 2u);
+  EXPECT_EQ(button->attributedTitleWrites, 2u);
   EXPECT_EQ(button->toolTip(), "");
 }
 
@@ -196,15 +196,15 @@ TEST(StatusMenuTest, BlackInstallsAFreshTemplateCopyAndOtherStylesTheSharedImage
     EXPECT_EQ(button->image(), h.appImage) << style;
     EXPECT_FALSE(h.appImage->isTemplate()) << style;
   }
-  const auto writes = button->imageWrites();
+  const auto writes = button->imageWrites;
   model.iconStyle.reset();
   h.status->update(model);
-  EXPECT_EQ(button->imageWrites(), writes) << "the same image object is not set again";
+  EXPECT_EQ(button->imageWrites, writes) << "the same image object is not set again";
 }
 
 TEST(StatusMenuTest, BlackWithoutACopyMakesTheSharedImageATemplateAndWithoutAnImageShowsNone) {
   Harness h, noImage({}, false);
-  h.appImage->setCopyFails(true);
+  h.appImage->copyFails = true;
   StatusMenuModel model = menuOf({});
   model.iconStyle = "black";
   h.status->update(model);
@@ -212,7 +212,7 @@ TEST(StatusMenuTest, BlackWithoutACopyMakesTheSharedImageATemplateAndWithoutAnIm
   EXPECT_TRUE(h.appImage->isTemplate());
   noImage.status->update(model);
   EXPECT_EQ(noImage.button()->image(), nullptr);
-  EXPECT_EQ(noImage.button()->imageWrites(), 0u);
+  EXPECT_EQ(noImage.button()->imageWrites, 0u);
 }
 
 TEST(StatusMenuTest, ChoosingEntriesReportsIdsAndShareOpensThePickerWhenThereIsText) {

@@ -12,35 +12,25 @@
 namespace nvx::platform {
 
 // Counts its image and title writes and its clicks.
-class RecordingStatusButton final : public HeadlessStatusButton {
- public:
+struct RecordingStatusButton final : HeadlessStatusButton {
   using HeadlessStatusButton::HeadlessStatusButton;
   void setImage(std::shared_ptr<Image> image) override {
-    ++imageWrites_, HeadlessStatusButton::setImage(std::move(image));
+    ++imageWrites, HeadlessStatusButton::setImage(std::move(image));
   }
   void setAttributedTitle(AttributedString title) override {
-    ++titleWrites_, HeadlessStatusButton::setAttributedTitle(std::move(title));
+    ++attributedTitleWrites, HeadlessStatusButton::setAttributedTitle(std::move(title));
   }
-  void performClick() override { ++clicks_, HeadlessStatusButton::performClick(); }
-  std::size_t imageWrites() const { return imageWrites_; }
-  std::size_t attributedTitleWrites() const { return titleWrites_; }
-  std::size_t clicks() const { return clicks_; }
-
- private:
-  std::size_t imageWrites_ = 0, titleWrites_ = 0, clicks_ = 0;
+  void performClick() override { ++clicks, HeadlessStatusButton::performClick(); }
+  std::size_t imageWrites = 0, attributedTitleWrites = 0, clicks = 0;
 };
 
 // Counts removeAllItems and addItem calls: a D-Bus menu's layout revisions.
-class RecordingMenu final : public HeadlessMenu {
- public:
-  void removeAllItems() override { ++layoutChanges_, HeadlessMenu::removeAllItems(); }
+struct RecordingMenu final : HeadlessMenu {
+  void removeAllItems() override { ++layoutChanges, HeadlessMenu::removeAllItems(); }
   void addItem(std::unique_ptr<MenuItem> item) override {
-    ++layoutChanges_, HeadlessMenu::addItem(std::move(item));
+    ++layoutChanges, HeadlessMenu::addItem(std::move(item));
   }
-  std::size_t layoutChanges() const { return layoutChanges_; }
-
- private:
-  std::size_t layoutChanges_ = 0;
+  std::size_t layoutChanges = 0;
 };
 
 // Makes menus and status buttons that count; its menus report to no observer.
@@ -61,15 +51,13 @@ class RecordingToolkit final : public HeadlessToolkit {
   Bar bar_;
 };
 
-// Makes copy() fail, as it does for an image whose data cannot be duplicated.
-class FallibleImage final : public HeadlessImage {
- public:
+// copy() fails while `copyFails` is set, as for an image whose data cannot be duplicated.
+struct FallibleImage final : HeadlessImage {
   using HeadlessImage::HeadlessImage;
-  std::shared_ptr<Image> copy() const override { return fails_ ? nullptr : HeadlessImage::copy(); }
-  void setCopyFails(bool fails) { fails_ = fails; }
-
- private:
-  bool fails_ = false;
+  std::shared_ptr<Image> copy() const override {
+    return copyFails ? nullptr : HeadlessImage::copy();
+  }
+  bool copyFails = false;
 };
 
 }  // namespace nvx::platform

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/MenuItem.h"
 
@@ -12,8 +12,8 @@ namespace nvx::platform {
 
 class HeadlessMenu;
 
-// A menu entry in memory: its properties as shown. Not final: tests count their writes.
-class HeadlessMenuItem : public MenuItem {
+// A menu entry in memory: its properties as shown.
+class HeadlessMenuItem final : public MenuItem {
  public:
   // An entry (or, with `separator`, a separator line) with the plain `title` and `action`;
   // `id` is unique among the entries of one platform.

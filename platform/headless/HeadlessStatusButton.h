@@ -1,9 +1,9 @@
 #pragma once
 
-#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/StatusButton.h"
 

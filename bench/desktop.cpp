@@ -35,7 +35,7 @@
 
 #include "Proc.h"
 #include "Workload.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "platform/linux/dbus/Bus.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 #include "platform/linux/menu/DesktopMenu.h"
 #include "platform/linux/menu/MenuCalls.h"
 #include "platform/linux/menu/MenuTree.h"
@@ -150,10 +150,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       g_bytes_new(rest.data(), rest.size()));
   const nvx::GVariantPtr parameters(g_variant_ref_sink(
       g_variant_new_from_bytes(G_VARIANT_TYPE(method.type), bytes.get(), FALSE)));
-  sd_bus_message* call = nullptr;
-  check(sd_bus_message_new_method_call(messageFactory(), &call, "org.example.Host", "/MenuBar",
-                                       "com.canonical.dbusmenu", method.name) >= 0);
-  const MessagePtr callHolder(call);
+  MessagePtr callHolder;
+  check(sd_bus_message_new_method_call(messageFactory(), OutPtr(callHolder), "org.example.Host",
+                                       "/MenuBar", "com.canonical.dbusmenu", method.name) >= 0);
+  sd_bus_message* call = callHolder.get();
   const std::size_t arguments = g_variant_n_children(parameters.get());
   for (std::size_t i = 0; i < arguments; ++i) {
     const nvx::GVariantPtr argument(g_variant_get_child_value(parameters.get(), i));
@@ -162,9 +162,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(sd_bus_message_seal(call, 1, 0) >= 0);
   for (int round = 0; round < 2; ++round) {
     check(sd_bus_message_rewind(call, 1) >= 0);
-    sd_bus_message* reply = nullptr;
-    check(sd_bus_message_new_method_return(call, &reply) >= 0);
-    const MessagePtr replyHolder(reply);
+    MessagePtr replyHolder;
+    check(sd_bus_message_new_method_return(call, OutPtr(replyHolder)) >= 0);
+    sd_bus_message* reply = replyHolder.get();
     sd_bus_error error = SD_BUS_ERROR_NULL;
     std::int32_t click = 0;
     const int result = answerMenuCall(menu.tree, 1, call, reply, &error, click);

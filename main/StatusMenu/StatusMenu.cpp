@@ -13,13 +13,13 @@ using platform::FontRole;
 using platform::MenuAction;
 
 StatusMenu::StatusMenu(std::shared_ptr<platform::Image> image, OnAction onAction,
-                       platform::Toolkit& platform)
-    : platform_(platform),
-      menu_(platform.createMenu()),
+                       platform::Toolkit& toolkit)
+    : toolkit_(toolkit),
+      menu_(toolkit.createMenu()),
       onAction_(std::move(onAction)),
       appImage_(std::move(image)),
       self_(std::make_shared<StatusMenu*>(this)) {
-  statusItem_ = platform_.statusBar().createStatusItem();
+  statusItem_ = toolkit_.statusBar().createStatusItem();
   platform::StatusButton* button = statusItem_->button();
   if (appImage_) {
     // The template flag stays as loaded until the first update.
@@ -74,7 +74,7 @@ void StatusMenu::updateIcon(std::optional<std::string_view> iconStyle) {
 }
 
 void StatusMenu::refreshAll(const std::vector<Item>& items) {
-  const double tab = tabStop(items, platform_.fonts());
+  const double tab = tabStop(items, toolkit_.fonts());
   for (std::size_t i = 0; i < items.size() && i < menu_->itemCount(); ++i) {
     if (items[i].id) refresh(menu_->item(i), items[i], tab);
   }
@@ -82,25 +82,25 @@ void StatusMenu::refreshAll(const std::vector<Item>& items) {
 
 void StatusMenu::rebuild(const std::vector<Item>& items) {
   menu_->removeAllItems();
-  const double tab = tabStop(items, platform_.fonts());
+  const double tab = tabStop(items, toolkit_.fonts());
   for (const Item& item : items) {
     auto entry = build(item, tab);
-    menu_->addItem(entry ? std::move(entry) : platform_.createSeparatorItem());
+    menu_->addItem(entry ? std::move(entry) : toolkit_.createSeparatorItem());
   }
 }
 
 // Recursion depth is the nesting depth of `children`, which decoding bounds.
 std::unique_ptr<platform::MenuItem> StatusMenu::build(const Item& item, double tab) {
   if (!item.id) return nullptr;
-  auto entry = platform_.createMenuItem("", MenuAction::Chosen);
+  auto entry = toolkit_.createMenuItem("", MenuAction::Chosen);
   entry->setTarget(this);
-  style(*entry, item, tab, platform_);
+  style(*entry, item, tab, toolkit_);
   if (item.children) {
-    auto submenu = platform_.createMenu();
+    auto submenu = toolkit_.createMenu();
     submenu->setAutoenablesItems(false);
     for (const Item& child : *item.children) {
       auto childEntry = build(child, 0);
-      submenu->addItem(childEntry ? std::move(childEntry) : platform_.createSeparatorItem());
+      submenu->addItem(childEntry ? std::move(childEntry) : toolkit_.createSeparatorItem());
     }
     entry->setSubmenu(std::move(submenu));
     // An entry with a submenu only opens it; it is never reported as chosen.
@@ -111,7 +111,7 @@ std::unique_ptr<platform::MenuItem> StatusMenu::build(const Item& item, double t
 }
 
 void StatusMenu::refresh(platform::MenuItem& entry, const Item& item, double tab) {
-  style(entry, item, tab, platform_);
+  style(entry, item, tab, toolkit_);
   entry.setEnabled(!item.disabled.value_or(false));
   if (!item.children) return;
   platform::Menu* submenu = entry.submenu();
@@ -123,7 +123,7 @@ void StatusMenu::refresh(platform::MenuItem& entry, const Item& item, double tab
 }
 
 void StatusMenu::stop() {
-  platform_.statusBar().removeStatusItem(*statusItem_);
+  toolkit_.statusBar().removeStatusItem(*statusItem_);
 }
 
 void StatusMenu::chosen(platform::MenuItem& sender) {
@@ -131,7 +131,7 @@ void StatusMenu::chosen(platform::MenuItem& sender) {
   // A copy: the callback may apply a new description and so destroy the sender.
   const std::string id = *sender.representedObject();
   platform::StatusButton* button = statusItem_->button();
-  platform::SharePicker* picker = platform_.sharePicker();
+  platform::SharePicker* picker = toolkit_.sharePicker();
   if (shown_.shareText && button && picker && sameText(id, kShareAction)) {
     picker->show(*shown_.shareText, *button, button->bounds(), platform::RectEdge::MinY);
     return;
@@ -145,7 +145,7 @@ std::string StatusMenu::describe() const {
 
 void StatusMenu::showMenuForCheck(double closeAfter) {
   // The timer is in place before the click, which on some desktops tracks the menu modally.
-  platform_.mainLoop().scheduleOnce(closeAfter, [self = std::weak_ptr<StatusMenu*>(self_)] {
+  toolkit_.mainLoop().scheduleOnce(closeAfter, [self = std::weak_ptr<StatusMenu*>(self_)] {
     if (auto alive = self.lock()) (*alive)->menu_->cancelTracking();
   });
   if (auto* button = statusItem_->button()) button->performClick();

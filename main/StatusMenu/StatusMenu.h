@@ -17,7 +17,7 @@ namespace nvx {
 //
 // Owns the status item, the menu, the action callback and the icon image; the menu owns its
 // entries, each entry its submenu. Entries name this object as their action target without
-// owning it. Main thread only. `platform` must outlive it.
+// owning it. Main thread only. `toolkit` must outlive it.
 class StatusMenu final : public platform::ActionTarget {
  public:
   // Receives the id of every chosen entry, except "share" when a share text is set.
@@ -35,8 +35,7 @@ class StatusMenu final : public platform::ActionTarget {
   static constexpr std::string_view kShareAction = "share";
 
   // Creates the status item with `image` (may be null) and an empty menu.
-  StatusMenu(std::shared_ptr<platform::Image> image, OnAction onAction,
-             platform::Toolkit& platform);
+  StatusMenu(std::shared_ptr<platform::Image> image, OnAction onAction, platform::Toolkit& toolkit);
   ~StatusMenu();
   StatusMenu(const StatusMenu&) = delete;
   StatusMenu& operator=(const StatusMenu&) = delete;
@@ -76,7 +75,7 @@ class StatusMenu final : public platform::ActionTarget {
   // Restyles `entry` and the entries of its submenu as `item` and its children.
   void refresh(platform::MenuItem& entry, const Item& item, double tab);
 
-  platform::Toolkit& platform_;
+  platform::Toolkit& toolkit_;
   // Declared before the status item, which refers to it, so that the item is destroyed first.
   std::unique_ptr<platform::Menu> menu_;
   std::unique_ptr<platform::StatusItem> statusItem_;

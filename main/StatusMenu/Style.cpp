@@ -17,10 +17,10 @@ constexpr std::string_view kIconGap = "  ";
 
 // The icon segment, or nothing when `name` has no symbol or the symbol takes no configuration.
 std::optional<AttributedString> iconSegment(std::string_view name, FontRole font,
-                                            platform::Toolkit& platform) {
-  const auto symbol = platform.symbolImages().symbolImage(name, name);
+                                            platform::Toolkit& toolkit) {
+  const auto symbol = toolkit.symbolImages().symbolImage(name, name);
   if (!symbol) return std::nullopt;
-  const double pointSize = platform.fonts().systemFontSize();
+  const double pointSize = toolkit.fonts().systemFontSize();
   auto image = symbol->withSymbolConfiguration({pointSize});
   if (!image) return std::nullopt;
   auto segment = AttributedString::withAttachment(
@@ -32,7 +32,7 @@ std::optional<AttributedString> iconSegment(std::string_view name, FontRole font
 }  // namespace
 
 void style(platform::MenuItem& entry, const StatusMenuModel::Item& item, double tab,
-           platform::Toolkit& platform) {
+           platform::Toolkit& toolkit) {
   entry.setRepresentedObject(item.id);
   entry.setState(item.checked.value_or(false) ? platform::ControlState::On
                                               : platform::ControlState::Off);
@@ -40,7 +40,7 @@ void style(platform::MenuItem& entry, const StatusMenuModel::Item& item, double 
 
   // The icon segment goes before the text; building it first equals inserting it at 0.
   std::optional<AttributedString> icon;
-  if (item.icon) icon = iconSegment(*item.icon, font, platform);
+  if (item.icon) icon = iconSegment(*item.icon, font, toolkit);
   AttributedString title = icon ? std::move(*icon) : AttributedString();
   const std::string_view text = item.text.value_or(std::string_view());
   const std::string_view detail = item.detail.value_or(std::string_view());

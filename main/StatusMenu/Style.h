@@ -14,6 +14,6 @@ inline constexpr platform::Rect kIconBounds = {0, -2, 18, 16};
 // spaces), text, and a tab with the detail, right-aligned at `tab` points. Leaves the plain
 // title, target, action, enabled state and submenu alone.
 void style(platform::MenuItem& entry, const StatusMenuModel::Item& item, double tab,
-           platform::Toolkit& platform);
+           platform::Toolkit& toolkit);
 
 }  // namespace nvx

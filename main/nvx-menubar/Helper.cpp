@@ -7,7 +7,6 @@
 #include <string>
 
 #include "MessageDecoder.h"
-#include "OnMain.h"
 #include "Protocol.h"
 #include "Uuid.h"
 
@@ -89,7 +88,7 @@ bool Helper::readAvailable() {
   const bool more = input_->reader.readAvailable([this](std::string_view line) {
     if (auto message = input_->decoder.decode(line)) apply(std::move(*message));
   });
-  if (!more) onMain(platform_.application, [&app = platform_.application] { app.terminate(); });
+  if (!more) platform_.application.post([&app = platform_.application] { app.terminate(); });
   return more;
 }
 
@@ -100,11 +99,11 @@ void Helper::readInput() {
   reader.run([&](std::string_view line) {
     auto message = decoder.decode(line);
     if (!message) return;
-    onMain(app, [self = shared_from_this(), message = std::move(*message)]() mutable {
+    app.post([self = shared_from_this(), message = std::move(*message)]() mutable {
       self->apply(std::move(message));
     });
   });
-  onMain(app, [&app] { app.terminate(); });
+  app.post([&app] { app.terminate(); });
 }
 
 void Helper::apply(Message message) {
@@ -140,7 +139,7 @@ unsigned Helper::willPresentNotification() {
 }
 
 void Helper::didReceiveNotificationResponse(std::function<void()> completion) {
-  onMain(platform_.application, [self = shared_from_this()] { self->send(protocol::kEventOpen); });
+  platform_.application.post([self = shared_from_this()] { self->send(protocol::kEventOpen); });
   completion();
 }
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string_view>
 
-#include "nvx-menubar/HeadlessControl.h"
 #include "nvx-menubar/Main.h"
 #include "nvx-menubar/Protocol.h"
+#include "platform/headless/HeadlessControl.h"
 #include "platform/headless/HeadlessHotKeys.h"
 #include "platform/headless/HeadlessNotificationCenter.h"
 #include "platform/headless/HeadlessToolkit.h"
@@ -48,7 +48,7 @@ int main() {
   HeadlessToolkit ui({.mainLoop = &application});
   HeadlessNotificationCenter notifications;
   HeadlessHotKeys hotKeys;
-  std::optional<nvx::HeadlessControl> control;
+  std::optional<HeadlessControl> control;
   if (socket.isOpen()) {
     control.emplace(ui, notifications, hotKeys,
                     [&socket](std::string_view line) { socket.send(line); });

@@ -40,16 +40,9 @@ inline constexpr std::string_view kEventCard = "card";
 inline constexpr const char* kEnvShowMenu = "NVX_SHOW_MENU";
 inline constexpr const char* kEnvDumpMenu = "NVX_DUMP_MENU";
 
-// The control channel of the agent without a desktop, for a program that plays the user: the
-// variable naming its socket, the commands read from it and the reports written to it.
+// The variable naming the socket of the control channel, through which a program plays the
+// user of the agent without a desktop (the channel's words are the in-memory platform's).
 inline constexpr const char* kEnvControlFd = "NVX_HEADLESS_CONTROL_FD";
-inline constexpr std::string_view kControlClick = "click ";  // followed by an entry's id
-inline constexpr std::string_view kControlHotKey = "hotkey";
-inline constexpr std::string_view kControlNotification = "notification";
-inline constexpr std::string_view kReportMenuOpen = "menu open";
-inline constexpr std::string_view kReportMenuClosed = "menu closed";
-inline constexpr std::string_view kReportNotification = "notification ";  // title|body
-inline constexpr std::string_view kReportShare = "share ";                // the shared text
 
 // Event texts for which the parent is not allowed to activate first.
 inline constexpr std::array<std::string_view, 4> quietActions = {"alerts", "share", "rate",

@@ -9,8 +9,8 @@
 namespace nvx::platform {
 
 // An image in memory: a name standing for its pixels, a size, a template flag and, for
-// symbols, the point size it is configured with.
-class HeadlessImage final : public Image {
+// symbols, the point size it is configured with. Not final: tests make copying fail.
+class HeadlessImage : public Image {
  public:
   enum class Kind { Bitmap, Symbol };
 
@@ -22,7 +22,7 @@ class HeadlessImage final : public Image {
   bool isTemplate() const override { return template_; }
   void setTemplate(bool isTemplate) override { template_ = isTemplate; }
 
-  // A copy with the same name and settings; null when copying was made to fail.
+  // A copy with the same name and settings.
   std::shared_ptr<Image> copy() const override;
 
   // A configured copy of a symbol; null for a bitmap, which takes no configuration.
@@ -35,15 +35,11 @@ class HeadlessImage final : public Image {
   // The point size of the configuration, when one was applied.
   std::optional<double> symbolPointSize() const { return pointSize_; }
 
-  // Makes copy() fail, as it does for an image whose data cannot be duplicated.
-  void setCopyFails(bool fails) { copyFails_ = fails; }
-
  private:
   std::string name_;
   Size size_;
   Kind kind_;
   bool template_ = false;
-  bool copyFails_ = false;
   std::optional<double> pointSize_;
 };
 

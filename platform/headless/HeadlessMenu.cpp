@@ -11,7 +11,6 @@ void HeadlessMenu::removeAllItems() {
   // Move the entries out first, so that none is reachable while it is destroyed.
   std::vector<std::unique_ptr<HeadlessMenuItem>> gone = std::move(items_);
   items_.clear();
-  ++layoutChanges_;
 }
 
 void HeadlessMenu::addItem(std::unique_ptr<MenuItem> item) {
@@ -19,7 +18,6 @@ void HeadlessMenu::addItem(std::unique_ptr<MenuItem> item) {
   if (!headless) return;
   headless->menu_ = this;
   items_.push_back(std::move(headless));
-  ++layoutChanges_;
 }
 
 void HeadlessMenu::cancelTracking() {

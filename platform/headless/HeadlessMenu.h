@@ -10,8 +10,8 @@
 
 namespace nvx::platform {
 
-// A menu in memory. Records whether it is open and how often its list of entries changed.
-class HeadlessMenu final : public Menu {
+// A menu in memory: its entries and whether it is open. Not final: tests count its changes.
+class HeadlessMenu : public Menu {
  public:
   HeadlessMenu() = default;
   ~HeadlessMenu() override;
@@ -41,9 +41,6 @@ class HeadlessMenu final : public Menu {
   // Called each time an open menu closes through cancelTracking.
   void setDidClose(std::function<void()> didClose) { didClose_ = std::move(didClose); }
 
-  // Number of removeAllItems and addItem calls: a D-Bus backend's layout revisions.
-  std::size_t layoutChanges() const { return layoutChanges_; }
-
  private:
   friend class HeadlessMenuItem;
 
@@ -53,7 +50,6 @@ class HeadlessMenu final : public Menu {
   std::function<void()> didClose_;
   bool autoenables_ = true;
   bool open_ = false;
-  std::size_t layoutChanges_ = 0;
 };
 
 }  // namespace nvx::platform

@@ -17,21 +17,6 @@ const AttributedString* HeadlessMenuItem::attributedTitle() const {
   return attributedTitle_ ? &*attributedTitle_ : nullptr;
 }
 
-void HeadlessMenuItem::setAttributedTitle(AttributedString title) {
-  attributedTitle_ = std::move(title);
-  ++propertyWrites_;
-}
-
-void HeadlessMenuItem::setTarget(ActionTarget* target) {
-  target_ = target;
-  ++propertyWrites_;
-}
-
-void HeadlessMenuItem::setAction(MenuAction action) {
-  action_ = action;
-  ++propertyWrites_;
-}
-
 Menu* HeadlessMenuItem::submenu() const {
   return submenu_.get();
 }
@@ -42,17 +27,6 @@ void HeadlessMenuItem::setSubmenu(std::unique_ptr<Menu> submenu) {
   if (given && !headless) return;
   submenu_ = std::move(headless);
   if (submenu_) submenu_->parentItem_ = this;
-  ++propertyWrites_;
-}
-
-void HeadlessMenuItem::setEnabled(bool enabled) {
-  enabled_ = enabled;
-  ++propertyWrites_;
-}
-
-void HeadlessMenuItem::setState(ControlState state) {
-  state_ = state;
-  ++propertyWrites_;
 }
 
 void HeadlessMenuItem::setRepresentedObject(std::optional<std::string_view> object) {
@@ -63,7 +37,6 @@ void HeadlessMenuItem::setRepresentedObject(std::optional<std::string_view> obje
   } else {
     represented_.emplace(*object);
   }
-  ++propertyWrites_;
 }
 
 bool HeadlessMenuItem::click() {

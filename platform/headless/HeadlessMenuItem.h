@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/MenuItem.h"
 
@@ -12,7 +12,7 @@ namespace nvx::platform {
 
 class HeadlessMenu;
 
-// A menu entry in memory. Records its properties and how many property writes it received.
+// A menu entry in memory: its properties as shown.
 class HeadlessMenuItem final : public MenuItem {
  public:
   // An entry (or, with `separator`, a separator line) with the plain `title` and `action`;
@@ -23,15 +23,15 @@ class HeadlessMenuItem final : public MenuItem {
   bool isSeparator() const override { return separator_; }
   std::string title() const override { return title_; }
   const AttributedString* attributedTitle() const override;
-  void setAttributedTitle(AttributedString title) override;
-  void setTarget(ActionTarget* target) override;
-  void setAction(MenuAction action) override;
+  void setAttributedTitle(AttributedString title) override { attributedTitle_ = std::move(title); }
+  void setTarget(ActionTarget* target) override { target_ = target; }
+  void setAction(MenuAction action) override { action_ = action; }
   Menu* submenu() const override;
   void setSubmenu(std::unique_ptr<Menu> submenu) override;
   bool isEnabled() const override { return enabled_; }
-  void setEnabled(bool enabled) override;
+  void setEnabled(bool enabled) override { enabled_ = enabled; }
   ControlState state() const override { return state_; }
-  void setState(ControlState state) override;
+  void setState(ControlState state) override { state_ = state; }
   const std::optional<std::string>& representedObject() const override { return represented_; }
   void setRepresentedObject(std::optional<std::string_view> object) override;
 
@@ -48,9 +48,6 @@ class HeadlessMenuItem final : public MenuItem {
 
   // The menu holding this entry; null until it is added to one.
   HeadlessMenu* menu() const { return menu_; }
-
-  // Number of property setter calls since the entry was made.
-  std::size_t propertyWrites() const { return propertyWrites_; }
 
   // A user's click. An enabled entry without a submenu whose action is Chosen closes its
   // menus and sends `chosen` to its target; then the entry may be gone (the target may
@@ -71,7 +68,6 @@ class HeadlessMenuItem final : public MenuItem {
   ControlState state_ = ControlState::Off;
   std::optional<std::string> represented_;
   HeadlessMenu* menu_ = nullptr;
-  std::size_t propertyWrites_ = 0;
 };
 
 }  // namespace nvx::platform

@@ -15,6 +15,10 @@ void HeadlessStatusBar::removeStatusItem(StatusItem& item) {
   if (headless) headless->inStatusBar_ = false;
 }
 
+std::unique_ptr<HeadlessStatusButton> HeadlessStatusBar::createButton(HeadlessStatusItem& item) {
+  return std::make_unique<HeadlessStatusButton>(item);
+}
+
 void HeadlessStatusBar::forget(HeadlessStatusItem* item) {
   std::erase(items_, item);
 }

@@ -8,8 +8,9 @@
 
 namespace nvx::platform {
 
-// A status bar in memory: the items alive, in order of creation.
-class HeadlessStatusBar final : public StatusBar {
+// A status bar in memory: the items alive, in order of creation. Not final: tests give its
+// items buttons of their own.
+class HeadlessStatusBar : public StatusBar {
  public:
   // Whether new items get a button (a real bar may give none).
   explicit HeadlessStatusBar(bool itemsHaveButton = true) : itemsHaveButton_(itemsHaveButton) {}
@@ -21,6 +22,10 @@ class HeadlessStatusBar final : public StatusBar {
 
   // Items not yet destroyed, removed ones included.
   const std::vector<HeadlessStatusItem*>& items() const { return items_; }
+
+ protected:
+  // The button of a new item.
+  virtual std::unique_ptr<HeadlessStatusButton> createButton(HeadlessStatusItem& item);
 
  private:
   friend class HeadlessStatusItem;

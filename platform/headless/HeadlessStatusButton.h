@@ -1,9 +1,9 @@
 #pragma once
 
-#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/StatusButton.h"
 
@@ -11,9 +11,8 @@ namespace nvx::platform {
 
 class HeadlessStatusItem;
 
-// A status button in memory. Records every property and counts the writes that a test or a
-// D-Bus backend cares about.
-class HeadlessStatusButton final : public StatusButton {
+// A status button in memory: every property as shown. Not final: tests count its writes.
+class HeadlessStatusButton : public StatusButton {
  public:
   // Bounds of every headless button: one icon's width, the bar's height.
   static constexpr Rect kBounds = {0, 0, 24, 22};
@@ -21,10 +20,10 @@ class HeadlessStatusButton final : public StatusButton {
   explicit HeadlessStatusButton(HeadlessStatusItem& item) : item_(item) {}
 
   std::shared_ptr<Image> image() const override { return image_; }
-  void setImage(std::shared_ptr<Image> image) override;
+  void setImage(std::shared_ptr<Image> image) override { image_ = std::move(image); }
   void setImagePosition(ImagePosition position) override { imagePosition_ = position; }
   std::string title() const override;
-  void setAttributedTitle(AttributedString title) override;
+  void setAttributedTitle(AttributedString title) override { attributedTitle_ = std::move(title); }
   void setAccessibilityTitle(std::string title) override { accessibilityTitle_ = std::move(title); }
   void setToolTip(std::string toolTip) override { toolTip_ = std::move(toolTip); }
   Rect bounds() const override { return kBounds; }
@@ -37,10 +36,6 @@ class HeadlessStatusButton final : public StatusButton {
   const std::optional<std::string>& accessibilityTitle() const { return accessibilityTitle_; }
   const std::optional<std::string>& toolTip() const { return toolTip_; }
 
-  std::size_t imageWrites() const { return imageWrites_; }
-  std::size_t attributedTitleWrites() const { return titleWrites_; }
-  std::size_t clicks() const { return clicks_; }
-
  private:
   HeadlessStatusItem& item_;
   std::shared_ptr<Image> image_;
@@ -48,9 +43,6 @@ class HeadlessStatusButton final : public StatusButton {
   std::optional<AttributedString> attributedTitle_;
   std::optional<std::string> accessibilityTitle_;
   std::optional<std::string> toolTip_;
-  std::size_t imageWrites_ = 0;
-  std::size_t titleWrites_ = 0;
-  std::size_t clicks_ = 0;
 };
 
 }  // namespace nvx::platform

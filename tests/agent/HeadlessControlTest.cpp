@@ -1,4 +1,4 @@
-#include "nvx-menubar/HeadlessControl.h"
+#include "platform/headless/HeadlessControl.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ TEST(HeadlessControlTest, CarriesOutCommandsAndReportsWhatAUserSeesOneLineEach) 
   platform::HeadlessNotificationCenter notes;
   platform::HeadlessHotKeys hotKeys;
   std::vector<std::string> seen;
-  HeadlessControl control(ui, notes, hotKeys, [&](std::string_view line) {
+  platform::HeadlessControl control(ui, notes, hotKeys, [&](std::string_view line) {
     seen.push_back("report " + std::string(line));
   });
   StatusMenu status(

@@ -4,6 +4,7 @@
 #include <csignal>
 
 #include "DesktopTest.h"
+#include "platform/linux/dbus/AppendText.h"
 #include "platform/linux/dbus/Bus.h"
 #include "platform/linux/dbus/NameWatch.h"
 #include "support/Tables.h"

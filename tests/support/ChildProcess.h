@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace nvx::test {
 

@@ -8,9 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "RecordingToolkit.h"
 #include "StatusMenu/StatusMenu.h"
-#include "platform/headless/HeadlessImage.h"
-#include "platform/headless/HeadlessToolkit.h"
 
 namespace nvx::test {
 
@@ -55,7 +54,7 @@ struct Harness {
   explicit Harness(platform::HeadlessOptions options = {}, bool withImage = true)
       : platform(std::move(options)),
         appImage(withImage
-                     ? std::make_shared<platform::HeadlessImage>("orvel", platform::Size{32, 32})
+                     ? std::make_shared<platform::FallibleImage>("orvel", platform::Size{32, 32})
                      : nullptr),
         status(std::make_unique<StatusMenu>(
             appImage,
@@ -69,12 +68,12 @@ struct Harness {
     status->update(menuOf(std::move(items), std::move(title)));
   }
   platform::HeadlessStatusItem& item() { return *platform.statusBar().items().back(); }
-  platform::HeadlessStatusButton* button() { return item().headlessButton(); }
-  platform::HeadlessMenu& menu() { return *item().menu(); }
+  auto* button() { return static_cast<platform::RecordingStatusButton*>(item().headlessButton()); }
+  auto& menu() { return static_cast<platform::RecordingMenu&>(*item().menu()); }
   platform::HeadlessMenuItem& entryAt(std::size_t i) { return menu().headlessItem(i); }
 
-  platform::HeadlessToolkit platform;
-  std::shared_ptr<platform::HeadlessImage> appImage;
+  platform::RecordingToolkit platform;
+  std::shared_ptr<platform::FallibleImage> appImage;
   std::vector<std::string> actions;
   std::function<void(std::string_view)> onChosen;
   std::unique_ptr<StatusMenu> status;

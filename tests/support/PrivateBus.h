@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace nvx::test {
 

@@ -36,9 +36,6 @@ class DesktopToolkit final : public Toolkit {
   std::unique_ptr<MenuItem> createMenuItem(std::string_view title, MenuAction action) override;
   std::unique_ptr<MenuItem> createSeparatorItem() override;
 
-  // Publishes pending menu changes now instead of when the loop is idle.
-  void flush() { exporter_.flush(); }
-
  private:
   // Declared in order of need: the tree outlives everything that reports to it.
   MenuTree tree_;

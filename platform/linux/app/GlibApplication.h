@@ -9,7 +9,7 @@
 
 #include "platform/Application.h"
 #include "platform/MainLoop.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace nvx::platform {
 

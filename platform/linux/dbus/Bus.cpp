@@ -211,35 +211,21 @@ gboolean Bus::onRetry(gpointer self) {
 
 SlotPtr addMatch(sd_bus* bus, const std::string& rule, sd_bus_message_handler_t callback,
                  void* userdata) {
-  sd_bus_slot* slot = nullptr;
+  SlotPtr slot;
   // Without an install callback sd-bus ends the whole connection when the bus refuses a match.
-  if (sd_bus_add_match_async(bus, &slot, rule.c_str(), callback, ignoreRefusal, userdata) < 0)
-    return nullptr;
-  return SlotPtr(slot);
+  const int r =
+      sd_bus_add_match_async(bus, OutPtr(slot), rule.c_str(), callback, ignoreRefusal, userdata);
+  if (r < 0) return nullptr;
+  return slot;
 }
 
 SlotPtr matchSignal(sd_bus* bus, const char* sender, const char* path, const char* interface,
                     const char* member, sd_bus_message_handler_t callback, void* userdata) {
-  sd_bus_slot* slot = nullptr;
-  if (sd_bus_match_signal_async(bus, &slot, sender, path, interface, member, callback,
-                                ignoreRefusal, userdata) < 0) {
-    return nullptr;
-  }
-  return SlotPtr(slot);
-}
-
-int appendText(sd_bus_message* message, std::string_view text) {
-  const char* end = nullptr;
-  if (g_utf8_validate_len(text.data(), text.size(), &end)) {
-    // sd-bus takes NUL-terminated strings; the copy keeps its capacity between texts.
-    thread_local std::string copy;
-    copy.assign(text);
-    return sd_bus_message_append_basic(message, 's', copy.c_str());
-  }
-  gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-  const int result = sd_bus_message_append_basic(message, 's', valid);
-  g_free(valid);
-  return result;
+  SlotPtr slot;
+  const int r = sd_bus_match_signal_async(bus, OutPtr(slot), sender, path, interface, member,
+                                          callback, ignoreRefusal, userdata);
+  if (r < 0) return nullptr;
+  return slot;
 }
 
 }  // namespace nvx::platform

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace nvx::platform {
@@ -20,6 +19,23 @@ using MessagePtr = std::unique_ptr<sd_bus_message, SdBusFree>;
 // A match, an exported object or a pending call: unreferencing it removes it, and its callback
 // never runs again.
 using SlotPtr = std::unique_ptr<sd_bus_slot, SdBusFree>;
+
+// Lets an sd-bus call that makes a handle write it straight into its holder, as C++23's
+// std::out_ptr does: `sd_bus_message_new_signal(bus, OutPtr(signal), …)`. The holder takes
+// the handle, or null when the call made none, as the call's full expression ends.
+template <class Holder>
+class OutPtr {
+ public:
+  explicit OutPtr(Holder& holder) : holder_(holder) {}
+  ~OutPtr() { holder_.reset(made_); }
+  OutPtr(const OutPtr&) = delete;
+  OutPtr& operator=(const OutPtr&) = delete;
+  operator typename Holder::pointer *() { return &made_; }
+
+ private:
+  Holder& holder_;
+  typename Holder::pointer made_ = nullptr;
+};
 
 // A connection of the agent's own to a message bus, dispatched on GLib's default main context.
 // Messages go out on the calling thread as they are sent: no worker thread, no copy. Main
@@ -89,9 +105,5 @@ SlotPtr addMatch(sd_bus* bus, const std::string& rule, sd_bus_message_handler_t 
                  void* userdata);
 SlotPtr matchSignal(sd_bus* bus, const char* sender, const char* path, const char* interface,
                     const char* member, sd_bus_message_handler_t callback, void* userdata);
-
-// Appends `text` to `message` as a D-Bus string. D-Bus strings are UTF-8 without NUL: anything
-// else is replaced by U+FFFD, because a bad string would make the whole message fail.
-int appendText(sd_bus_message* message, std::string_view text);
 
 }  // namespace nvx::platform

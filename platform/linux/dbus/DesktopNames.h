@@ -2,24 +2,18 @@
 
 #include <cstdint>
 
-// The names and words of the desktop backend, in one place: the message bus, the status item
-// (StatusNotifierItem and its watcher), its menu (com.canonical.dbusmenu), notifications, the
-// global-shortcuts portal, X11 key names and the files of XDG icon themes.
+// The D-Bus names and words of the desktop backend, in one place: the message bus, the status
+// item (StatusNotifierItem and its watcher), its menu (com.canonical.dbusmenu), notifications
+// and the global-shortcuts portal.
 namespace nvx::platform::dbus {
 
 // The message bus itself, and how a session finds it.
 inline constexpr char kBusName[] = "org.freedesktop.DBus";
 inline constexpr char kBusPath[] = "/org/freedesktop/DBus";
 inline constexpr char kBusInterface[] = "org.freedesktop.DBus";
-inline constexpr char kRequestName[] = "RequestName";
-inline constexpr char kReleaseName[] = "ReleaseName";
 inline constexpr char kGetNameOwner[] = "GetNameOwner";
 inline constexpr char kNameOwnerChanged[] = "NameOwnerChanged";
-inline constexpr std::uint32_t kNameFlagDoNotQueue = 4;
-inline constexpr std::uint32_t kNameReplyPrimaryOwner = 1;
 inline constexpr char kPropertiesInterface[] = "org.freedesktop.DBus.Properties";
-inline constexpr char kPropertiesChanged[] = "PropertiesChanged";
-inline constexpr char kErrorInvalidArgs[] = "org.freedesktop.DBus.Error.InvalidArgs";
 inline constexpr char kErrorUnknownMethod[] = "org.freedesktop.DBus.Error.UnknownMethod";
 inline constexpr char kEnvSessionBusAddress[] = "DBUS_SESSION_BUS_ADDRESS";
 inline constexpr char kEnvRuntimeDir[] = "XDG_RUNTIME_DIR";
@@ -122,9 +116,6 @@ inline constexpr std::int32_t kRootId = 0;
 
 namespace nvx::desktop {
 
-// Set in a Wayland session.
-inline constexpr char kEnvWaylandDisplay[] = "WAYLAND_DISPLAY";
-
 // org.freedesktop.Notifications.
 inline constexpr char kNotificationsName[] = "org.freedesktop.Notifications";
 inline constexpr char kNotificationsPath[] = "/org/freedesktop/Notifications";
@@ -172,32 +163,5 @@ inline constexpr char kTriggerShift[] = "SHIFT";
 inline constexpr char kTriggerLogo[] = "LOGO";
 inline constexpr char kTriggerKeyL[] = "l";
 inline constexpr char kTriggerJoin = '+';
-
-// The XKB name of the key in the L position of an ANSI keyboard.
-inline constexpr char kXkbKeyL[] = "AC09";
-// The X display of the session, and the Xlib loaded only when there is one.
-inline constexpr char kEnvDisplay[] = "DISPLAY";
-inline constexpr char kXlibLibrary[] = "libX11.so.6";
-
-// XDG icon themes and the GTK setting that names the one in use.
-inline constexpr char kIconThemeGroup[] = "Icon Theme";
-inline constexpr char kDirectories[] = "Directories";
-inline constexpr char kScaledDirectories[] = "ScaledDirectories";
-inline constexpr char kInherits[] = "Inherits";
-inline constexpr char kFallbackTheme[] = "hicolor";
-inline constexpr char kGtkSettingsGroup[] = "Settings";
-inline constexpr char kGtkIconThemeName[] = "gtk-icon-theme-name";
-// Where KDE and LXQt name theirs, and their defaults; XDG_CURRENT_DESKTOP says which desktop.
-inline constexpr char kEnvCurrentDesktop[] = "XDG_CURRENT_DESKTOP";
-inline constexpr char kKdeDesktop[] = "KDE";
-inline constexpr char kKdeGlobals[] = "/kdeglobals";
-inline constexpr char kKdeIconsGroup[] = "Icons";
-inline constexpr char kKdeIconTheme[] = "Theme";
-inline constexpr char kKdeDefaultTheme[] = "breeze";
-inline constexpr char kLxqtDesktop[] = "LXQt";
-inline constexpr char kLxqtConfig[] = "/lxqt/lxqt.conf";
-inline constexpr char kLxqtDefaults[] = "/usr/share/lxqt/lxqt.conf";
-inline constexpr char kLxqtGroup[] = "General";
-inline constexpr char kLxqtIconTheme[] = "icon_theme";
 
 }  // namespace nvx::desktop

@@ -15,10 +15,8 @@ NameWatch::NameWatch(sd_bus* bus, const char* name, std::function<void()> onChan
                            dbus::kBusPath + "',interface='" + dbus::kBusInterface + "',member='" +
                            dbus::kNameOwnerChanged + "',arg0='" + name_ + "'";
   match_ = addMatch(bus, rule, onOwnerChanged, this);
-  sd_bus_slot* query = nullptr;
-  sd_bus_call_method_async(bus, &query, dbus::kBusName, dbus::kBusPath, dbus::kBusInterface,
+  sd_bus_call_method_async(bus, OutPtr(query_), dbus::kBusName, dbus::kBusPath, dbus::kBusInterface,
                            dbus::kGetNameOwner, onOwner, this, "s", name);
-  query_.reset(query);
 }
 
 int NameWatch::onOwnerChanged(sd_bus_message* message, void* self, sd_bus_error*) {

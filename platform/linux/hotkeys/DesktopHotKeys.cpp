@@ -2,9 +2,9 @@
 
 #include <glib.h>
 
+#include "DisplayNames.h"
 #include "PortalHotKeys.h"
 #include "X11HotKeys.h"
-#include "platform/linux/dbus/DesktopNames.h"
 
 namespace nvx::platform {
 namespace {

@@ -68,12 +68,16 @@ int readShortcuts(sd_bus_message* message, const std::string& id, bool& holds) {
   if (r <= 0) return r < 0 ? r : -EINVAL;
   while ((r = sd_bus_message_enter_container(message, 'r', "sa{sv}")) > 0) {
     const char* shortcut = nullptr;
-    if ((r = sd_bus_message_read(message, "s", &shortcut)) < 0) return r;
+    r = sd_bus_message_read(message, "s", &shortcut);
+    if (r < 0) return r;
     holds = holds || id == shortcut;
-    if ((r = sd_bus_message_skip(message, "a{sv}")) < 0) return r;
-    if ((r = sd_bus_message_exit_container(message)) < 0) return r;
+    r = sd_bus_message_skip(message, "a{sv}");
+    if (r < 0) return r;
+    r = sd_bus_message_exit_container(message);
+    if (r < 0) return r;
   }
-  return r < 0 ? r : sd_bus_message_exit_container(message);
+  if (r < 0) return r;
+  return sd_bus_message_exit_container(message);
 }
 
 // What a CreateSession's Response says: the session's object path (null when missing), and
@@ -100,7 +104,8 @@ Created readCreated(sd_bus_message* message, const std::string& id) {
     } else if (std::strcmp(name, kShortcuts) == 0 && std::strcmp(type, "a(sa{sv})") == 0) {
       r = sd_bus_message_enter_container(message, 'v', type);
       if (r > 0) r = readShortcuts(message, id, created.holdsShortcut);
-      if (r >= 0) r = sd_bus_message_exit_container(message);
+      if (r < 0) return {};
+      r = sd_bus_message_exit_container(message);
     } else {
       r = sd_bus_message_skip(message, "v");
     }
@@ -118,9 +123,9 @@ std::string responseRule() {
 }
 
 MessagePtr newCall(sd_bus* bus, const char* path, const char* interface, const char* method) {
-  sd_bus_message* call = nullptr;
-  sd_bus_message_new_method_call(bus, &call, kPortalName, path, interface, method);
-  return MessagePtr(call);
+  MessagePtr call;
+  sd_bus_message_new_method_call(bus, OutPtr(call), kPortalName, path, interface, method);
+  return call;
 }
 
 }  // namespace
@@ -157,9 +162,8 @@ class PortalHotKeys::Session final : public HotKeyRegistration, public Bus::Clie
     if (session_.empty()) return;
     sd_bus* bus = owner_.bus_.get();
     const MessagePtr close = newCall(bus, session_.c_str(), kSessionInterface, kClose);
-    if (close && sd_bus_message_set_expect_reply(close.get(), 0) >= 0) {
-      sd_bus_send(bus, close.get(), nullptr);
-    }
+    if (!close || sd_bus_message_set_expect_reply(close.get(), 0) < 0) return;
+    sd_bus_send(bus, close.get(), nullptr);
   }
 
   void reconnected() override {
@@ -218,9 +222,7 @@ class PortalHotKeys::Session final : public HotKeyRegistration, public Bus::Clie
     returned_.clear();
     if (!response_)
       response_ = addMatch(owner_.bus_.get(), responseRule(), &Session::onResponse, this);
-    sd_bus_slot* slot = nullptr;
-    sd_bus_call_async(owner_.bus_.get(), &slot, call, &Session::onRequested, this, 0);
-    call_.reset(slot);
+    sd_bus_call_async(owner_.bus_.get(), OutPtr(call_), call, &Session::onRequested, this, 0);
   }
 
   static int onRequested(sd_bus_message* reply, void* data, sd_bus_error*) {

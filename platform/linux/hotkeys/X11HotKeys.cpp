@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/linux/dbus/DesktopNames.h"
+#include "DisplayNames.h"
 
 namespace nvx::platform {
 namespace {

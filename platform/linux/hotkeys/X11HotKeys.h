@@ -6,7 +6,7 @@
 
 #include "Xlib.h"
 #include "platform/HotKeys.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace nvx::platform {
 

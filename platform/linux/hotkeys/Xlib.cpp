@@ -2,7 +2,7 @@
 
 #include <dlfcn.h>
 
-#include "platform/linux/dbus/DesktopNames.h"
+#include "DisplayNames.h"
 
 namespace nvx::platform {
 namespace {

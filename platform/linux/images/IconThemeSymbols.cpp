@@ -11,9 +11,9 @@
 #include <string_view>
 #include <utility>
 
+#include "IconThemeNames.h"
 #include "ThemeIconImage.h"
-#include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace nvx::platform {
 namespace {
@@ -328,13 +328,6 @@ std::vector<std::string> IconThemeSymbols::iconBaseDirs() {
     dirs.push_back(dir + "/icons");
   }
   return dirs;
-}
-
-std::string_view IconThemeSymbols::iconName(std::string_view symbol) {
-  const auto* end = std::end(kSymbolIcons);
-  const auto* found = std::find_if(std::begin(kSymbolIcons), end,
-                                   [&](const auto& entry) { return entry.symbol == symbol; });
-  return found == end ? symbol : found->names[0];
 }
 
 std::shared_ptr<Image> IconThemeSymbols::symbolImage(std::string_view name, std::string_view) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/SymbolImages.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace nvx::platform {
 
@@ -39,8 +39,6 @@ class IconThemeSymbols final : public SymbolImages {
   static std::string currentTheme();
   // $HOME/.icons, $XDG_DATA_HOME/icons, each of $XDG_DATA_DIRS/icons, in lookup order.
   static std::vector<std::string> iconBaseDirs();
-  // The first freedesktop name for a system-symbol name; any other name unchanged.
-  static std::string_view iconName(std::string_view symbol);
 
   // A ThemeIconImage of the first of the symbol's names that the theme draws at menu size,
   // or null when it has none. The accessibility description has no place in a host's

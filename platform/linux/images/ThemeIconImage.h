@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/Image.h"
@@ -9,7 +8,7 @@
 namespace nvx::platform {
 
 // A symbol that a desktop host draws itself from its icon theme: the image is its icon name
-// (published as dbusmenu's icon-name) and the point size it was configured with.
+// (published as dbusmenu's icon-name).
 class ThemeIconImage final : public Image {
  public:
   // Natural size, as the menu's small icons are drawn.
@@ -22,24 +21,18 @@ class ThemeIconImage final : public Image {
   bool isTemplate() const override { return template_; }
   void setTemplate(bool isTemplate) override { template_ = isTemplate; }
   std::shared_ptr<Image> copy() const override { return std::make_shared<ThemeIconImage>(*this); }
-  // A copy that keeps the point size; the host picks the pixels.
-  std::shared_ptr<Image> withSymbolConfiguration(
-      const SymbolConfiguration& configuration) const override {
-    auto configured = std::make_shared<ThemeIconImage>(*this);
-    configured->pointSize_ = configuration.pointSize;
-    return configured;
+  // A plain copy: the host picks the size of the pixels it draws.
+  std::shared_ptr<Image> withSymbolConfiguration(const SymbolConfiguration&) const override {
+    return copy();
   }
 
   // The freedesktop icon name the theme has.
   const std::string& iconName() const { return iconName_; }
-  // The point size of the configuration, once one was applied.
-  std::optional<double> pointSize() const { return pointSize_; }
 
  private:
   std::string iconName_;
   Size size_ = kNaturalSize;
   bool template_ = false;
-  std::optional<double> pointSize_;
 };
 
 }  // namespace nvx::platform

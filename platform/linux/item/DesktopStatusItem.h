@@ -37,7 +37,7 @@ class DesktopStatusItem final : public StatusItem {
   void showMenu();
 
   // The item on the bus; null when it is not exported.
-  StatusNotifierItem* bus() const { return bus_.get(); }
+  StatusNotifierItem* notifierItem() const { return notifierItem_.get(); }
 
  private:
   void endAttention();
@@ -45,7 +45,7 @@ class DesktopStatusItem final : public StatusItem {
   DesktopStatusBar& bar_;
   MenuTree& tree_;
   MenuExporter& exporter_;
-  std::unique_ptr<StatusNotifierItem> bus_;
+  std::unique_ptr<StatusNotifierItem> notifierItem_;
   std::unique_ptr<DesktopStatusButton> button_;
   DesktopMenu* menu_ = nullptr;
 };

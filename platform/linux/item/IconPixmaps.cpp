@@ -92,17 +92,19 @@ std::vector<IconPixmap> iconPixmaps(const PixelImage& image) {
 }
 
 int appendIconPixmaps(sd_bus_message* message, const std::vector<IconPixmap>& pixmaps) {
-  int result = sd_bus_message_open_container(message, 'a', "(iiay)");
+  int r = sd_bus_message_open_container(message, 'a', "(iiay)");
+  if (r < 0) return r;
   for (const IconPixmap& pixmap : pixmaps) {
-    if (result < 0) return result;
-    result = sd_bus_message_open_container(message, 'r', "iiay");
-    if (result >= 0) result = sd_bus_message_append(message, "ii", pixmap.width, pixmap.height);
-    if (result >= 0) {
-      result = sd_bus_message_append_array(message, 'y', pixmap.bytes.data(), pixmap.bytes.size());
-    }
-    if (result >= 0) result = sd_bus_message_close_container(message);
+    r = sd_bus_message_open_container(message, 'r', "iiay");
+    if (r < 0) return r;
+    r = sd_bus_message_append(message, "ii", pixmap.width, pixmap.height);
+    if (r < 0) return r;
+    r = sd_bus_message_append_array(message, 'y', pixmap.bytes.data(), pixmap.bytes.size());
+    if (r < 0) return r;
+    r = sd_bus_message_close_container(message);
+    if (r < 0) return r;
   }
-  return result < 0 ? result : sd_bus_message_close_container(message);
+  return sd_bus_message_close_container(message);
 }
 
 }  // namespace nvx::platform

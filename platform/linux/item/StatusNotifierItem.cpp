@@ -5,8 +5,9 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/linux/dbus/AppendText.h"
 #include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 
 namespace nvx::platform {
 namespace {
@@ -123,14 +124,10 @@ void StatusNotifierItem::reconnected() {
 void StatusNotifierItem::exportItem() {
   sd_bus* bus = bus_.get();
   // 1. The object first, so that a host reacting to the registration finds it.
-  sd_bus_slot* object = nullptr;
-  sd_bus_add_object_vtable(bus, &object, s::kItemPath, s::kItemInterface, kVtable, this);
-  object_.reset(object);
+  sd_bus_add_object_vtable(bus, OutPtr(object_), s::kItemPath, s::kItemInterface, kVtable, this);
   // 2. The name hosts expect, asked for without waiting: nothing on the bus may hold up the
   //    parent's input. The unique name serves when another process holds it.
-  sd_bus_slot* request = nullptr;
-  sd_bus_request_name_async(bus, &request, name_.c_str(), 0, onNameRequested, this);
-  nameRequest_.reset(request);
+  sd_bus_request_name_async(bus, OutPtr(nameRequest_), name_.c_str(), 0, onNameRequested, this);
   // 3. Registered on every appearance of a watcher, the first one included, and whenever the
   //    watcher drops it while it lives.
   unregistered_ = matchSignal(bus, s::kWatcherName, s::kWatcherPath, s::kWatcherInterface,
@@ -176,15 +173,15 @@ void StatusNotifierItem::registerItem() {
   // accepts, while a well-known name has the GNOME Shell's extension race its own watch of
   // the name and drop the item in a quarter to half of all launches. No reply awaited: a
   // watcher that refuses leaves the item unseen, as no watcher does.
-  sd_bus_message* call = nullptr;
-  if (sd_bus_message_new_method_call(bus_.get(), &call, s::kWatcherName, s::kWatcherPath,
+  MessagePtr call;
+  if (sd_bus_message_new_method_call(bus_.get(), OutPtr(call), s::kWatcherName, s::kWatcherPath,
                                      s::kWatcherInterface, s::kRegisterItem) < 0) {
     return;
   }
-  const MessagePtr message(call);
-  sd_bus_message_set_auto_start(call, 0);
-  sd_bus_message_set_expect_reply(call, 0);
-  if (sd_bus_message_append(call, "s", s::kItemPath) >= 0) sd_bus_send(bus_.get(), call, nullptr);
+  sd_bus_message_set_auto_start(call.get(), 0);
+  sd_bus_message_set_expect_reply(call.get(), 0);
+  if (sd_bus_message_append(call.get(), "s", s::kItemPath) < 0) return;
+  sd_bus_send(bus_.get(), call.get(), nullptr);
 }
 void StatusNotifierItem::setTitle(std::string_view title) {
   if (title == title_) return;
@@ -245,22 +242,23 @@ gboolean StatusNotifierItem::onIdle(gpointer self) {
 }
 
 void StatusNotifierItem::emit(const char* signal) {
-  sd_bus_message* message = nullptr;
-  if (!object_ || sd_bus_message_new_signal(bus_.get(), &message, s::kItemPath, s::kItemInterface,
-                                            signal) < 0) {
+  MessagePtr message;
+  if (!object_ || sd_bus_message_new_signal(bus_.get(), OutPtr(message), s::kItemPath,
+                                            s::kItemInterface, signal) < 0) {
     return;
   }
-  const MessagePtr holder(message);
-  int result = 0;
+  int r = 0;
   if (std::string_view(signal) == s::kNewLabel) {
-    result = appendText(message, label_);
-    if (result >= 0) result = appendText(message, label_);
+    r = appendText(message.get(), label_);
+    if (r < 0) return;
+    r = appendText(message.get(), label_);
   } else if (std::string_view(signal) == s::kNewStatus) {
-    result = sd_bus_message_append(message, "s",
-                                   attention_ ? s::kStatusNeedsAttention : s::kStatusActive);
+    r = sd_bus_message_append(message.get(), "s",
+                              attention_ ? s::kStatusNeedsAttention : s::kStatusActive);
   }
+  if (r < 0) return;
   // A closed connection refuses the signal; hosts are gone then and nothing is lost.
-  if (result >= 0) sd_bus_send(bus_.get(), message, nullptr);
+  sd_bus_send(bus_.get(), message.get(), nullptr);
 }
 
 int StatusNotifierItem::appendProperty(sd_bus_message* reply, std::string_view name) const {
@@ -277,12 +275,17 @@ int StatusNotifierItem::appendProperty(sd_bus_message* reply, std::string_view n
     return appendIconPixmaps(reply, {});
   }
   if (name == s::kToolTip) {
-    int result = sd_bus_message_open_container(reply, 'r', "sa(iiay)ss");
-    if (result >= 0) result = text("");
-    if (result >= 0) result = appendIconPixmaps(reply, {});
-    if (result >= 0) result = text(toolTip_);
-    if (result >= 0) result = text("");
-    return result < 0 ? result : sd_bus_message_close_container(reply);
+    int r = sd_bus_message_open_container(reply, 'r', "sa(iiay)ss");
+    if (r < 0) return r;
+    r = text("");
+    if (r < 0) return r;
+    r = appendIconPixmaps(reply, {});
+    if (r < 0) return r;
+    r = text(toolTip_);
+    if (r < 0) return r;
+    r = text("");
+    if (r < 0) return r;
+    return sd_bus_message_close_container(reply);
   }
   if (name == s::kItemIsMenu) return sd_bus_message_append(reply, "b", 1);
   if (name == s::kMenu) return sd_bus_message_append(reply, "o", dbus::menu::kPath);

@@ -3,7 +3,7 @@
 #include <array>
 #include <cerrno>
 
-#include "platform/linux/dbus/Bus.h"
+#include "platform/linux/dbus/AppendText.h"
 #include "platform/linux/dbus/DesktopNames.h"
 #include "platform/linux/images/ThemeIconImage.h"
 
@@ -102,8 +102,10 @@ int appendVariant(sd_bus_message* message, const char* text) {
 
 int appendTextVariant(sd_bus_message* message, std::string_view text) {
   int r = sd_bus_message_open_container(message, SD_BUS_TYPE_VARIANT, "s");
-  if (r >= 0) r = appendText(message, text);
-  return r < 0 ? r : sd_bus_message_close_container(message);
+  if (r < 0) return r;
+  r = appendText(message, text);
+  if (r < 0) return r;
+  return sd_bus_message_close_container(message);
 }
 
 }  // namespace
@@ -134,24 +136,32 @@ int appendProperties(sd_bus_message* message, const EntryProperties& entry, Prop
   // Written straight into the message: this runs for every entry of a layout and every
   // changed one.
   int r = sd_bus_message_open_container(message, SD_BUS_TYPE_ARRAY, "{sv}");
+  if (r < 0) return r;
   const PropertyMask shown = presentProperties(entry) & mask;
-  for (std::size_t i = 0; i < kNames.size() && r >= 0; ++i) {
+  for (std::size_t i = 0; i < kNames.size(); ++i) {
     const PropertyMask bit = 1u << i;
     if (!(shown & bit)) continue;
     r = sd_bus_message_open_container(message, SD_BUS_TYPE_DICT_ENTRY, "sv");
-    if (r >= 0) r = sd_bus_message_append_basic(message, SD_BUS_TYPE_STRING, kNames[i]);
-    if (r >= 0) r = appendPropertyValue(message, entry, bit);
-    if (r >= 0) r = sd_bus_message_close_container(message);
+    if (r < 0) return r;
+    r = sd_bus_message_append_basic(message, SD_BUS_TYPE_STRING, kNames[i]);
+    if (r < 0) return r;
+    r = appendPropertyValue(message, entry, bit);
+    if (r < 0) return r;
+    r = sd_bus_message_close_container(message);
+    if (r < 0) return r;
   }
-  return r < 0 ? r : sd_bus_message_close_container(message);
+  return sd_bus_message_close_container(message);
 }
 
 int appendPropertyNames(sd_bus_message* message, PropertyMask mask) {
   int r = sd_bus_message_open_container(message, SD_BUS_TYPE_ARRAY, "s");
-  for (std::size_t i = 0; i < kNames.size() && r >= 0; ++i) {
-    if (mask & (1u << i)) r = sd_bus_message_append_basic(message, SD_BUS_TYPE_STRING, kNames[i]);
+  if (r < 0) return r;
+  for (std::size_t i = 0; i < kNames.size(); ++i) {
+    if (!(mask & (1u << i))) continue;
+    r = sd_bus_message_append_basic(message, SD_BUS_TYPE_STRING, kNames[i]);
+    if (r < 0) return r;
   }
-  return r < 0 ? r : sd_bus_message_close_container(message);
+  return sd_bus_message_close_container(message);
 }
 
 void assignMenuLabel(std::string& label, std::string_view text) {

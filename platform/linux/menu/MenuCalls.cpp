@@ -64,20 +64,28 @@ std::optional<Node> shownNode(const MenuTree& tree, std::int32_t id) {
 // below.
 int appendLayout(sd_bus_message* out, const Node& node, int depth, int levels, PropertyMask mask) {
   int r = sd_bus_message_open_container(out, SD_BUS_TYPE_STRUCT, "ia{sv}av");
-  if (r >= 0) r = sd_bus_message_append_basic(out, SD_BUS_TYPE_INT32, &node.id);
-  if (r >= 0) r = appendProperties(out, node.properties, mask);
-  if (r >= 0) r = sd_bus_message_open_container(out, SD_BUS_TYPE_ARRAY, "v");
+  if (r < 0) return r;
+  r = sd_bus_message_append_basic(out, SD_BUS_TYPE_INT32, &node.id);
+  if (r < 0) return r;
+  r = appendProperties(out, node.properties, mask);
+  if (r < 0) return r;
+  r = sd_bus_message_open_container(out, SD_BUS_TYPE_ARRAY, "v");
+  if (r < 0) return r;
   if (node.children && depth != 0 && levels > 1) {
-    for (std::size_t i = 0; i < node.children->itemCount() && r >= 0; ++i) {
+    for (std::size_t i = 0; i < node.children->itemCount(); ++i) {
       const DesktopMenuItem& entry = node.children->entry(i);
       const Node child{entry.id(), entry.properties(), entry.desktopSubmenu()};
       r = sd_bus_message_open_container(out, SD_BUS_TYPE_VARIANT, "(ia{sv}av)");
-      if (r >= 0) r = appendLayout(out, child, depth < 0 ? depth : depth - 1, levels - 1, mask);
-      if (r >= 0) r = sd_bus_message_close_container(out);
+      if (r < 0) return r;
+      r = appendLayout(out, child, depth < 0 ? depth : depth - 1, levels - 1, mask);
+      if (r < 0) return r;
+      r = sd_bus_message_close_container(out);
+      if (r < 0) return r;
     }
   }
-  if (r >= 0) r = sd_bus_message_close_container(out);
-  return r < 0 ? r : sd_bus_message_close_container(out);
+  r = sd_bus_message_close_container(out);
+  if (r < 0) return r;
+  return sd_bus_message_close_container(out);
 }
 
 int getLayout(Call& call) {
@@ -85,7 +93,8 @@ int getLayout(Call& call) {
   std::int32_t depth = 0;
   PropertyMask mask = 0;
   int r = sd_bus_message_read(call.in, "ii", &parent, &depth);
-  if (r >= 0) r = readPropertyMask(call.in, mask);
+  if (r < 0) return r;
+  r = readPropertyMask(call.in, mask);
   if (r < 0) return r;
   if (depth < -1) {
     return sd_bus_error_set(call.error, SD_BUS_ERROR_INVALID_ARGS, "recursion depth below -1");
@@ -93,7 +102,8 @@ int getLayout(Call& call) {
   const auto node = shownNode(call.tree, parent);
   if (!node) return unknownId(call, parent);
   r = sd_bus_message_append_basic(call.out, SD_BUS_TYPE_UINT32, &call.revision);
-  return r < 0 ? r : appendLayout(call.out, *node, depth, kMaxLayoutLevels, mask);
+  if (r < 0) return r;
+  return appendLayout(call.out, *node, depth, kMaxLayoutLevels, mask);
 }
 
 // Reads an "ai" into its ids, each once, in ascending order.
@@ -113,18 +123,25 @@ int getGroupProperties(Call& call) {
   std::vector<std::int32_t> ids;
   PropertyMask mask = 0;
   int r = readDistinctIds(call.in, ids);
-  if (r >= 0) r = readPropertyMask(call.in, mask);
-  if (r >= 0) r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_ARRAY, "(ia{sv})");
+  if (r < 0) return r;
+  r = readPropertyMask(call.in, mask);
+  if (r < 0) return r;
+  r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_ARRAY, "(ia{sv})");
+  if (r < 0) return r;
   // Unknown ids are left out, as the protocol's reference server does.
   for (std::int32_t id : ids) {
     const auto node = shownNode(call.tree, id);
-    if (!node || r < 0) continue;
+    if (!node) continue;
     r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_STRUCT, "ia{sv}");
-    if (r >= 0) r = sd_bus_message_append_basic(call.out, SD_BUS_TYPE_INT32, &id);
-    if (r >= 0) r = appendProperties(call.out, node->properties, mask);
-    if (r >= 0) r = sd_bus_message_close_container(call.out);
+    if (r < 0) return r;
+    r = sd_bus_message_append_basic(call.out, SD_BUS_TYPE_INT32, &id);
+    if (r < 0) return r;
+    r = appendProperties(call.out, node->properties, mask);
+    if (r < 0) return r;
+    r = sd_bus_message_close_container(call.out);
+    if (r < 0) return r;
   }
-  return r < 0 ? r : sd_bus_message_close_container(call.out);
+  return sd_bus_message_close_container(call.out);
 }
 
 int getProperty(Call& call) {
@@ -154,16 +171,21 @@ int event(Call& call) {
 
 int eventGroup(Call& call) {
   int r = sd_bus_message_enter_container(call.in, SD_BUS_TYPE_ARRAY, "(isvu)");
-  if (r >= 0) r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_ARRAY, "i");
-  while (r >= 0 && (r = sd_bus_message_enter_container(call.in, SD_BUS_TYPE_STRUCT, "isvu")) > 0) {
+  if (r < 0) return r;
+  r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_ARRAY, "i");
+  if (r < 0) return r;
+  while ((r = sd_bus_message_enter_container(call.in, SD_BUS_TYPE_STRUCT, "isvu")) > 0) {
     std::int32_t id = 0;
     const char* eventId = nullptr;
     r = sd_bus_message_read(call.in, "is", &id, &eventId);
-    if (r >= 0) r = sd_bus_message_skip(call.in, "vu");
-    if (r >= 0) r = sd_bus_message_exit_container(call.in);
-    if (r < 0) break;
+    if (r < 0) return r;
+    r = sd_bus_message_skip(call.in, "vu");
+    if (r < 0) return r;
+    r = sd_bus_message_exit_container(call.in);
+    if (r < 0) return r;
     if (!shownNode(call.tree, id)) {
       r = sd_bus_message_append_basic(call.out, SD_BUS_TYPE_INT32, &id);
+      if (r < 0) return r;
     } else if (call.click == 0 && std::string_view(eventId) == m::kEventClicked &&
                clickable(call.tree, id)) {
       // A person clicks one entry at a time: one message never chooses more than one, the
@@ -171,8 +193,10 @@ int eventGroup(Call& call) {
       call.click = id;
     }
   }
-  if (r >= 0) r = sd_bus_message_exit_container(call.in);
-  return r < 0 ? r : sd_bus_message_close_container(call.out);
+  if (r < 0) return r;
+  r = sd_bus_message_exit_container(call.in);
+  if (r < 0) return r;
+  return sd_bus_message_close_container(call.out);
 }
 
 int aboutToShow(Call& call) {
@@ -187,14 +211,17 @@ int aboutToShow(Call& call) {
 int aboutToShowGroup(Call& call) {
   std::vector<std::int32_t> ids;
   int r = readDistinctIds(call.in, ids);
-  if (r >= 0) r = sd_bus_message_append_array(call.out, SD_BUS_TYPE_INT32, nullptr, 0);
-  if (r >= 0) r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_ARRAY, "i");
+  if (r < 0) return r;
+  r = sd_bus_message_append_array(call.out, SD_BUS_TYPE_INT32, nullptr, 0);
+  if (r < 0) return r;
+  r = sd_bus_message_open_container(call.out, SD_BUS_TYPE_ARRAY, "i");
+  if (r < 0) return r;
   for (std::int32_t id : ids) {
-    if (r >= 0 && !shownNode(call.tree, id)) {
-      r = sd_bus_message_append_basic(call.out, SD_BUS_TYPE_INT32, &id);
-    }
+    if (shownNode(call.tree, id)) continue;
+    r = sd_bus_message_append_basic(call.out, SD_BUS_TYPE_INT32, &id);
+    if (r < 0) return r;
   }
-  return r < 0 ? r : sd_bus_message_close_container(call.out);
+  return sd_bus_message_close_container(call.out);
 }
 
 }  // namespace

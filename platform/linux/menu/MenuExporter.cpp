@@ -65,10 +65,7 @@ void MenuExporter::exportObject() {
       SD_BUS_VTABLE_END};
   // A bus that cannot take the object (already exported there) leaves the menu unexported;
   // the agent runs on.
-  sd_bus_slot* object = nullptr;
-  if (sd_bus_add_object_vtable(bus_.get(), &object, m::kPath, m::kInterface, kVtable, this) >= 0) {
-    object_.reset(object);
-  }
+  sd_bus_add_object_vtable(bus_.get(), OutPtr(object_), m::kPath, m::kInterface, kVtable, this);
 }
 
 void MenuExporter::schedule() {
@@ -141,33 +138,45 @@ void MenuExporter::publishProperties() {
   }
 }
 
-void MenuExporter::sendProperties() {
-  sd_bus_message* signal = nullptr;
-  int r = sd_bus_message_new_signal(bus_.get(), &signal, m::kPath, m::kInterface,
+int MenuExporter::sendProperties() {
+  MessagePtr message;
+  int r = sd_bus_message_new_signal(bus_.get(), OutPtr(message), m::kPath, m::kInterface,
                                     m::kItemsPropertiesUpdated);
-  if (r < 0) return;
-  const MessagePtr owned(signal);
+  if (r < 0) return r;
+  sd_bus_message* signal = message.get();
   // Written straight into the message: the properties with their values, then the names of
   // those that went back to their defaults.
   r = sd_bus_message_open_container(signal, SD_BUS_TYPE_ARRAY, "(ia{sv})");
+  if (r < 0) return r;
   for (const Change& c : changes_) {
-    if (!c.change.updated || r < 0) continue;
+    if (!c.change.updated) continue;
     r = sd_bus_message_open_container(signal, SD_BUS_TYPE_STRUCT, "ia{sv}");
-    if (r >= 0) r = sd_bus_message_append_basic(signal, SD_BUS_TYPE_INT32, &c.id);
-    if (r >= 0) r = appendProperties(signal, *c.properties, c.change.updated);
-    if (r >= 0) r = sd_bus_message_close_container(signal);
+    if (r < 0) return r;
+    r = sd_bus_message_append_basic(signal, SD_BUS_TYPE_INT32, &c.id);
+    if (r < 0) return r;
+    r = appendProperties(signal, *c.properties, c.change.updated);
+    if (r < 0) return r;
+    r = sd_bus_message_close_container(signal);
+    if (r < 0) return r;
   }
-  if (r >= 0) r = sd_bus_message_close_container(signal);
-  if (r >= 0) r = sd_bus_message_open_container(signal, SD_BUS_TYPE_ARRAY, "(ias)");
+  r = sd_bus_message_close_container(signal);
+  if (r < 0) return r;
+  r = sd_bus_message_open_container(signal, SD_BUS_TYPE_ARRAY, "(ias)");
+  if (r < 0) return r;
   for (const Change& c : changes_) {
-    if (!c.change.removed || r < 0) continue;
+    if (!c.change.removed) continue;
     r = sd_bus_message_open_container(signal, SD_BUS_TYPE_STRUCT, "ias");
-    if (r >= 0) r = sd_bus_message_append_basic(signal, SD_BUS_TYPE_INT32, &c.id);
-    if (r >= 0) r = appendPropertyNames(signal, c.change.removed);
-    if (r >= 0) r = sd_bus_message_close_container(signal);
+    if (r < 0) return r;
+    r = sd_bus_message_append_basic(signal, SD_BUS_TYPE_INT32, &c.id);
+    if (r < 0) return r;
+    r = appendPropertyNames(signal, c.change.removed);
+    if (r < 0) return r;
+    r = sd_bus_message_close_container(signal);
+    if (r < 0) return r;
   }
-  if (r >= 0) r = sd_bus_message_close_container(signal);
-  if (r >= 0) sd_bus_send(bus_.get(), signal, nullptr);
+  r = sd_bus_message_close_container(signal);
+  if (r < 0) return r;
+  return sd_bus_send(bus_.get(), signal, nullptr);
 }
 
 void MenuExporter::requestOpen() {
@@ -189,14 +198,14 @@ void MenuExporter::endAttention() {
 int MenuExporter::onCall(sd_bus_message* call, void* self, sd_bus_error* error) {
   auto* exporter = static_cast<MenuExporter*>(self);
   exporter->flush();
-  sd_bus_message* reply = nullptr;
-  int r = sd_bus_message_new_method_return(call, &reply);
+  MessagePtr reply;
+  int r = sd_bus_message_new_method_return(call, OutPtr(reply));
   if (r < 0) return r;
-  const MessagePtr owned(reply);
   std::int32_t click = 0;
   // A negative result has sd-bus answer with the error instead.
-  r = answerMenuCall(exporter->tree_, exporter->revision_, call, reply, error, click);
-  if (r >= 0) r = sd_bus_send(nullptr, reply, nullptr);
+  r = answerMenuCall(exporter->tree_, exporter->revision_, call, reply.get(), error, click);
+  if (r < 0) return r;
+  r = sd_bus_send(nullptr, reply.get(), nullptr);
   if (r < 0) return r;
   if (sd_bus_message_is_method_call(call, nullptr, m::kGetLayout)) exporter->layoutFetched_ = true;
   // After the reply: the chosen entry's action may rebuild the menu.

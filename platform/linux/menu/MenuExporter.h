@@ -57,7 +57,8 @@ class MenuExporter final : public Bus::Client {
   void exportObject();
   void schedule();
   void publishProperties();
-  void sendProperties();
+  // Sends changes_ in one ItemsPropertiesUpdated; a negative errno when it cannot.
+  int sendProperties();
 
   Bus& bus_;
   MenuTree& tree_;

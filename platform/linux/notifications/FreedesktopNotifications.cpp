@@ -6,8 +6,9 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/linux/dbus/AppendText.h"
 #include "platform/linux/dbus/DesktopNames.h"
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 #include "platform/linux/images/Resources.h"
 
 namespace nvx::platform {
@@ -44,10 +45,10 @@ std::string plainBody(std::string_view body, bool markup) {
 }
 
 MessagePtr newCall(sd_bus* bus, const char* method) {
-  sd_bus_message* call = nullptr;
-  sd_bus_message_new_method_call(bus, &call, kNotificationsName, kNotificationsPath,
+  MessagePtr call;
+  sd_bus_message_new_method_call(bus, OutPtr(call), kNotificationsName, kNotificationsPath,
                                  kNotificationsInterface, method);
-  return MessagePtr(call);
+  return call;
 }
 
 }  // namespace
@@ -97,11 +98,10 @@ std::string FreedesktopNotifications::defaultAppIcon() {
 
 bool FreedesktopNotifications::send(sd_bus_message* call, sd_bus_message_handler_t onReply,
                                     std::function<void(bool)> authorized) {
-  sd_bus_slot* slot = nullptr;
-  if (!call || sd_bus_call_async(bus_.get(), &slot, call, onReply, this, kCallTimeoutUs) < 0) {
+  SlotPtr slot;
+  if (!call || sd_bus_call_async(bus_.get(), OutPtr(slot), call, onReply, this, kCallTimeoutUs) < 0)
     return false;
-  }
-  calls_.push_back({SlotPtr(slot), std::move(authorized)});
+  calls_.push_back({std::move(slot), std::move(authorized)});
   return true;
 }
 

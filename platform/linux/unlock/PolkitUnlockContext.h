@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/linux/dbus/GPtr.h"
+#include "platform/linux/glib/GPtr.h"
 #include "platform/unlock/UnlockContext.h"
 
 namespace nvx {

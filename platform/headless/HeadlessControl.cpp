@@ -2,13 +2,8 @@
 
 #include <string>
 
-#include "Protocol.h"
-
-namespace nvx {
+namespace nvx::platform {
 namespace {
-
-using platform::HeadlessMenu;
-using platform::HeadlessMenuItem;
 
 // The first entry, in pre-order, whose represented id is `id`.
 HeadlessMenuItem* findEntry(const HeadlessMenu& menu, std::string_view id) {
@@ -42,9 +37,8 @@ std::string report(std::string_view word, std::string_view text) {
 
 }  // namespace
 
-HeadlessControl::HeadlessControl(platform::HeadlessToolkit& ui,
-                                 platform::HeadlessNotificationCenter& notes,
-                                 platform::HeadlessHotKeys& hotKeys, Send send)
+HeadlessControl::HeadlessControl(HeadlessToolkit& ui, HeadlessNotificationCenter& notes,
+                                 HeadlessHotKeys& hotKeys, Send send)
     : ui_(ui), notes_(notes), hotKeys_(hotKeys), send_(std::move(send)) {
   ui_.setObserver(this);
   notes_.setObserver(this);
@@ -56,36 +50,36 @@ HeadlessControl::~HeadlessControl() {
 }
 
 void HeadlessControl::command(std::string_view line) {
-  if (line.starts_with(protocol::kControlClick)) {
-    const std::string_view id = line.substr(protocol::kControlClick.size());
-    for (platform::HeadlessStatusItem* item : ui_.statusBar().items()) {
+  if (line.starts_with(kClick)) {
+    const std::string_view id = line.substr(kClick.size());
+    for (HeadlessStatusItem* item : ui_.statusBar().items()) {
       if (!item->menu()) continue;
       if (HeadlessMenuItem* entry = findEntry(*item->menu(), id)) {
         entry->click();
         return;
       }
     }
-  } else if (line == protocol::kControlHotKey) {
+  } else if (line == kHotKey) {
     hotKeys_.press();
-  } else if (line == protocol::kControlNotification) {
+  } else if (line == kNotification) {
     notes_.click();
   }
 }
 
 void HeadlessControl::menuOpened() {
-  send_(protocol::kReportMenuOpen);
+  send_(kMenuOpen);
 }
 
 void HeadlessControl::menuClosed() {
-  send_(protocol::kReportMenuClosed);
+  send_(kMenuClosed);
 }
 
 void HeadlessControl::shareShown(std::string_view text) {
-  send_(report(protocol::kReportShare, text));
+  send_(report(kShare, text));
 }
 
-void HeadlessControl::notificationPosted(const platform::NotificationRequest& request) {
-  send_(report(protocol::kReportNotification, request.title + "|" + request.body));
+void HeadlessControl::notificationPosted(const NotificationRequest& request) {
+  send_(report(kNotificationPosted, request.title + "|" + request.body));
 }
 
-}  // namespace nvx
+}  // namespace nvx::platform

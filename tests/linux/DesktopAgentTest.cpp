@@ -38,6 +38,7 @@ struct TrayHost {
   Lines registered;
   std::string itemOwner;  // the unique name of the item that registered
   Lines signalsSeen;
+  guint object = 0, subscription = 0;
 
   explicit TrayHost(const PrivateBus& on) : bus(on.connect()) {
     static const GDBusInterfaceVTable vtable = {
@@ -52,9 +53,9 @@ struct TrayHost {
         nullptr,
         nullptr,
         {}};
-    g_dbus_connection_register_object(bus.get(), "/StatusNotifierWatcher", node->interfaces[0],
-                                      &vtable, this, nullptr, nullptr);
-    g_dbus_connection_signal_subscribe(
+    object = g_dbus_connection_register_object(
+        bus.get(), "/StatusNotifierWatcher", node->interfaces[0], &vtable, this, nullptr, nullptr);
+    subscription = g_dbus_connection_signal_subscribe(
         bus.get(), nullptr, nullptr, nullptr, nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
         [](GDBusConnection*, const char*, const char* path, const char*, const char* member,
            GVariant* args, gpointer self) {
@@ -66,6 +67,11 @@ struct TrayHost {
         this, nullptr);
     call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
          "('org.kde.StatusNotifierWatcher', uint32 4)");
+  }
+  // Signals still queued on the loop must not reach a host that is gone.
+  ~TrayHost() {
+    g_dbus_connection_signal_unsubscribe(bus.get(), subscription);
+    g_dbus_connection_unregister_object(bus.get(), object);
   }
 
   std::string call(const std::string& to, const char* path, const char* interface,

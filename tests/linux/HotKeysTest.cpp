@@ -121,6 +121,23 @@ std::string held(const PrivateBus& bus) {
   return path;
 }
 
+// The key registered through the portal on `bus`, presses counted; the fallback (an in-memory
+// one that holds the key) is for a session without the portal, and fails the test if taken.
+struct PortalKey {
+  std::unique_ptr<Bus> product;
+  PortalHotKeys keys;
+  int presses = 0;
+  std::unique_ptr<HotKeyRegistration> registration;
+  explicit PortalKey(const PrivateBus& bus)
+      : product(Bus::open(bus.address())), keys(*product, [] {
+          ADD_FAILURE() << "the fallback is for a session without the portal";
+          return std::make_unique<HeadlessHotKeys>();
+        }) {
+    keys.installHandler([this] { ++presses; });
+    registration = keys.registerHotKey(kKeyL, kControlOption, kId);
+  }
+};
+
 // Offered in CreateSession, bound by BindShortcuts where the session does not hold it yet.
 struct PortalKind : Row {
   const char* mode;
@@ -132,30 +149,23 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
     SCOPED_TRACE(row.name);
     PrivateBus bus;
     auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
-    const auto product = Bus::open(bus.address());
-    PortalHotKeys keys(*product, [] {
-      ADD_FAILURE() << "the fallback is for a session without the portal";
-      return nullptr;
-    });
-    int presses = 0;
-    keys.installHandler([&] { ++presses; });
-    const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
+    PortalKey key(bus);
     const std::string bound = press(bus, "");
     const std::string session = bound.substr(0, bound.find(' '));
     EXPECT_EQ(bound.substr(session.size()),
               " [('NVXC-1', {'description': <'Norvane hot key'>, "
               "'preferred_trigger': <'CTRL+ALT+l'>})]");
-    EXPECT_EQ(presses, 1);
-    forge(bus, product->uniqueName(), kPortalPath, kGlobalShortcutsInterface, kActivated,
+    EXPECT_EQ(key.presses, 1);
+    forge(bus, key.product->uniqueName(), kPortalPath, kGlobalShortcutsInterface, kActivated,
           g_variant_new_parsed("(%o, 'NVXC-1', @t 0, @a{sv} {})", session.c_str()));
-    EXPECT_EQ(presses, 1);
+    EXPECT_EQ(key.presses, 1);
     // A restarted portal: bound again, under the same name, which Plasma shows as the
     // application's.
     portal.reset();
     portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
     EXPECT_EQ(press(bus, ""), bound);
     EXPECT_TRUE(session.ends_with("/Norvane")) << session;
-    EXPECT_EQ(presses, 2);
+    EXPECT_EQ(key.presses, 2);
   }
 }
 
@@ -177,17 +187,10 @@ TEST(PortalHotKeysTest, TakesOnlyThePortalsResponseOnTheRequestsPath) {
     SCOPED_TRACE(row.name);
     PrivateBus bus;
     const auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, "--hold"}, kPortalName);
-    const auto product = Bus::open(bus.address());
-    PortalHotKeys keys(*product, [] {
-      ADD_FAILURE() << "the fallback is for a session without the portal";
-      return nullptr;
-    });
-    int presses = 0;
-    keys.installHandler([&] { ++presses; });
-    const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
+    PortalKey key(bus);
     const std::string created = held(bus);
     if (row.intruder == Forger) {
-      forge(bus, product->uniqueName(), created.c_str(), kRequestInterface, kResponse,
+      forge(bus, key.product->uniqueName(), created.c_str(), kRequestInterface, kResponse,
             g_variant_new_parsed("(@u 0, {'session_handle': <'/org/nvx/Forged'>})"));
     } else if (row.intruder == OtherPath) {
       const std::string other = created.substr(0, created.rfind('/')) + "/other";
@@ -197,11 +200,11 @@ TEST(PortalHotKeysTest, TakesOnlyThePortalsResponseOnTheRequestsPath) {
     if (row.create == 0 && !held(bus).empty())  // BindShortcuts has come
       fake(bus, "Answer", g_variant_new("(us)", row.bind, ""));
     // A round trip to the agent: it has handled the answers and sent what follows them.
-    forge(bus, product->uniqueName(), "/", "org.nvx.Test", "Settle", nullptr);
+    forge(bus, key.product->uniqueName(), "/", "org.nvx.Test", "Settle", nullptr);
     EXPECT_EQ(fake(bus, "Held", nullptr), "");  // nothing asked again
     const std::string bound = press(bus, "", row.bound ? 5000 : 0);
     EXPECT_EQ(bound.rfind(std::string(kPortalPath) + "/session/", 0) == 0, row.bound) << bound;
-    EXPECT_EQ(presses, row.bound ? 1 : 0);
+    EXPECT_EQ(key.presses, row.bound ? 1 : 0);
   }
 }
 
@@ -216,20 +219,12 @@ TEST(PortalHotKeysTest, APortalGoneInTheFirstHandshakeIsAskedAgain) {
     SCOPED_TRACE(row.name);
     PrivateBus bus;
     auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
-    const auto product = Bus::open(bus.address());
-    // The bus's error for the unanswered call says the portal left, not that there is none.
-    PortalHotKeys keys(*product, [] {
-      ADD_FAILURE() << "the fallback is for a session without the portal";
-      return std::make_unique<HeadlessHotKeys>();
-    });
-    int presses = 0;
-    keys.installHandler([&] { ++presses; });
-    const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
+    PortalKey key(bus);
     held(bus);  // CreateSession has come
     portal.reset();
     portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
     EXPECT_NE(press(bus, ""), "");
-    EXPECT_EQ(presses, 1);
+    EXPECT_EQ(key.presses, 1);
   }
 }
 

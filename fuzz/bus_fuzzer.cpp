@@ -50,6 +50,12 @@ namespace {
 using namespace nvx::platform;
 using namespace nvx::desktop;
 namespace names = nvx::platform::dbus;
+
+// The bus driver's and the properties interface's names that only the bus played here uses.
+constexpr char kRequestName[] = "RequestName";
+constexpr char kReleaseName[] = "ReleaseName";
+constexpr std::uint32_t kNameReplyPrimaryOwner = 1;
+constexpr char kPropertiesChanged[] = "PropertiesChanged";
 namespace sni = nvx::platform::dbus::sni;
 
 void check(bool ok) {
@@ -378,8 +384,8 @@ class FakeBus {
       client = ":1." + std::to_string(1000 + connections);
       hello_ = true;
       r = sd_bus_message_append(reply, "s", client.c_str());
-    } else if (member == names::kRequestName || member == names::kReleaseName) {
-      r = sd_bus_message_append(reply, "u", names::kNameReplyPrimaryOwner);
+    } else if (member == kRequestName || member == kReleaseName) {
+      r = sd_bus_message_append(reply, "u", kNameReplyPrimaryOwner);
     } else if (member != "AddMatch" && member != "RemoveMatch") {
       sd_bus_message_unref(reply);
       fail(call, names::kBusName, names::kErrorUnknownMethod);
@@ -911,7 +917,7 @@ class Agent final : public NotificationDelegate, public ActionTarget {
         "Introspect",
         "Ping",
         "GetMachineId",
-        names::kPropertiesChanged,
+        kPropertiesChanged,
         "Disconnected",
     };
     const std::uint8_t i = in.byte() % (std::size(kMembers) + 1);

@@ -202,8 +202,10 @@ void StatusNotifierItem::setToolTip(std::string_view toolTip) {
 }
 
 void StatusNotifierItem::setIcon(std::shared_ptr<const PixelImage> image, bool symbolic) {
+  // Every change of the button's title comes here too: the same icon costs no file lookup.
+  if (same(image.get(), icon_.get()) && symbolic == symbolic_) return;
+  symbolic_ = symbolic;
   auto [name, dir] = iconFile(image.get(), symbolic);
-  if (same(image.get(), icon_.get()) && name == iconName_) return;
   // No pixels beside the symbolic form: hosts that have both draw the pixels (XFCE).
   const bool byName = name.ends_with(s::kSymbolicSuffix);
   pixmaps_ = image && !byName ? iconPixmaps(*image) : std::vector<IconPixmap>();

@@ -87,6 +87,7 @@ class StatusNotifierItem final : public Bus::Client {
   std::shared_ptr<const PixelImage> icon_;
   std::string iconName_;  // the icon's name for hosts, and the folder it is in
   std::string iconDir_;
+  bool symbolic_ = false;            // asked for the symbolic form
   std::vector<IconPixmap> pixmaps_;  // the icon at the hosts' sizes, made once per icon
   bool attention_ = false;
   unsigned pending_ = 0;  // Change bits not yet signalled

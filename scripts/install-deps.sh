@@ -16,6 +16,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   # services the tests start on private addresses, and what drives them
   dbus-daemon xvfb xdotool python3 python3-dbusmock python3-gi polkitd
+  # GTK's icon cache writer, for the icon lookup's test
+  gtk-update-icon-cache
   # the input schema's test
   python3-jsonschema
   # the Debian package (dpkg-shlibdeps, file for CPack), its checks

@@ -99,7 +99,6 @@ class ChildProcess {
  private:
   GObjectPtr<GSubprocess> proc_;
   pid_t pid_ = 0;
-  int in_ = -1;
   Incoming out_, err_;
 };
 

@@ -76,7 +76,8 @@ TEST(MenuCallsTest, LayoutFollowsDepthAndPropertyNames) {
             "(uint32 1, (4, {'label': <'Sub'>, 'children-display': <'submenu'>}, "
             "[<(5, {'label': <'Deep'>, 'icon-name': <'bell'>, 'toggle-type': <'checkmark'>, "
             "'toggle-state': <1>}, @av [])>]))");
-  EXPECT_EQ(t.call("GetLayout", "(4, 0, ['type'])"), "(uint32 1, (4, @a{sv} {}, @av []))");
+  EXPECT_EQ(t.call("GetLayout", "(0, 0, ['type', 'children-display'])"),
+            "(uint32 1, (0, {'children-display': <'submenu'>}, @av []))");
 }
 
 TEST(MenuCallsTest, GroupsAndSinglePropertiesSkipOrRefuseUnknownIds) {

@@ -121,18 +121,20 @@ std::string held(const PrivateBus& bus) {
   return path;
 }
 
-// The key registered through the portal on `bus`, presses counted; the fallback (an in-memory
-// one that holds the key) is for a session without the portal, and fails the test if taken.
+// The fallback of a session with the portal: taking it fails the test.
+std::unique_ptr<HotKeys> unexpectedFallback() {
+  ADD_FAILURE() << "the fallback is for a session without the portal";
+  return std::make_unique<HeadlessHotKeys>();
+}
+
+// The key registered through the portal on `bus`, presses counted.
 struct PortalKey {
   std::unique_ptr<Bus> product;
   PortalHotKeys keys;
   int presses = 0;
   std::unique_ptr<HotKeyRegistration> registration;
-  explicit PortalKey(const PrivateBus& bus)
-      : product(Bus::open(bus.address())), keys(*product, [] {
-          ADD_FAILURE() << "the fallback is for a session without the portal";
-          return std::make_unique<HeadlessHotKeys>();
-        }) {
+  explicit PortalKey(const PrivateBus& bus, PortalHotKeys::Fallback fallback = unexpectedFallback)
+      : product(Bus::open(bus.address())), keys(*product, std::move(fallback)) {
     keys.installHandler([this] { ++presses; });
     registration = keys.registerHotKey(kKeyL, kControlOption, kId);
   }
@@ -232,21 +234,17 @@ TEST(PortalHotKeysTest, APortalGoneInTheFirstHandshakeIsAskedAgain) {
 // fallback, the X grab in a Wayland session.
 TEST(PortalHotKeysTest, WithoutThePortalTheKeyGoesToTheFallback) {
   PrivateBus bus;
-  const auto product = Bus::open(bus.address());
   HeadlessHotKeys* fallback = nullptr;
-  PortalHotKeys keys(*product, [&] {
+  PortalKey portal(bus, [&] {
     auto made = std::make_unique<HeadlessHotKeys>();
     fallback = made.get();
     return made;
   });
-  int presses = 0;
-  keys.installHandler([&] { ++presses; });
-  const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
   ASSERT_TRUE(spinUntil([&] { return fallback && !fallback->registrations().empty(); }));
   const auto& key = fallback->registrations()[0];
   EXPECT_EQ(std::tie(key.keyCode, key.modifiers, key.id.id), std::tuple(kKeyL, kControlOption, 1u));
   fallback->press();
-  EXPECT_EQ(presses, 1);
+  EXPECT_EQ(portal.presses, 1);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <csignal>
 
 #include "DesktopTest.h"
 #include "platform/headless/HeadlessHotKeys.h"
@@ -27,19 +27,8 @@ constexpr HotKeyId kId{0x4E565843, 1};
 // An X server of its own on a free display number. It does not reset when its last client
 // leaves, which would also undo a changed keymap.
 struct Xvfb {
-  GObjectPtr<GSubprocess> server{g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE, nullptr, "Xvfb",
-                                                  "-displayfd", "1", "-nolisten", "tcp", "-noreset",
-                                                  nullptr)};
-  GObjectPtr<GDataInputStream> out{
-      g_data_input_stream_new(g_subprocess_get_stdout_pipe(server.get()))};
-  GCharPtr number{g_data_input_stream_read_line(out.get(), nullptr, nullptr, nullptr)};
-  std::string display = std::string(":") + (number ? number.get() : "");
-
-  ~Xvfb() { stop(); }
-  void stop() {
-    g_subprocess_force_exit(server.get());
-    g_subprocess_wait(server.get(), nullptr, nullptr);
-  }
+  ChildProcess server{{.argv = {"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-noreset"}}};
+  std::string display = ":" + server.out().line();
 };
 
 TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyIsRefused) {
@@ -92,7 +81,8 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
   XSync(holder.get(), False);
   held.reset();
   holder.reset();
-  x.stop();
+  x.server.signal(SIGKILL);
+  x.server.wait();
   EXPECT_FALSE(second.registerHotKey(kKeyL, kControlOption, kId));
 }
 

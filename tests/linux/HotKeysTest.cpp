@@ -24,15 +24,11 @@ constexpr std::uint32_t kKeyL = 37;
 constexpr std::uint32_t kControlOption = 0x1800;
 constexpr HotKeyId kId{0x4E565843, 1};
 
-// An X server of its own on a free display number. It does not reset when its last client
-// leaves, which would also undo a changed keymap.
-struct Xvfb {
-  ChildProcess server{{.argv = {"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-noreset"}}};
-  std::string display = ":" + server.out().line();
-};
-
 TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyIsRefused) {
-  Xvfb x;
+  // An X server of its own on a free display number. It does not reset when its last client
+  // leaves, which would also undo a changed keymap.
+  ChildProcess xvfb({.argv = {"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-noreset"}});
+  const std::string display = ":" + xvfb.out().line();
   // xdotool's commands with key names, or Xvfb's keycodes: 46 at L's position, 57 at N's. Before
   // the last two rows l and n change places, as in a layout with another letter at L.
   struct Press : Row {
@@ -52,17 +48,17 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
   for (const Press& row : rows) {
     SCOPED_TRACE(row.name);
     if (row.keys == "key ctrl+alt+46") {
-      const std::unique_ptr<Display, GFree<XCloseDisplay>> d(XOpenDisplay(x.display.c_str()));
+      const std::unique_ptr<Display, GFree<XCloseDisplay>> d(XOpenDisplay(display.c_str()));
       KeySym atL[] = {XK_n, XK_N}, atN[] = {XK_l, XK_L};
       XChangeKeyboardMapping(d.get(), 46, 2, atL, 1);
       XChangeKeyboardMapping(d.get(), 57, 2, atN, 1);
     }
-    X11HotKeys hotKeys(x.display.c_str());
+    X11HotKeys hotKeys(display.c_str());
     int presses = 0;
     hotKeys.installHandler([&] { ++presses; });
     const auto registration = hotKeys.registerHotKey(kKeyL, kControlOption, kId);
     ASSERT_TRUE(registration);
-    ChildProcess({.argv = {"sh", "-c", "xdotool " + row.keys}, .env = {{"DISPLAY", x.display}}})
+    ChildProcess({.argv = {"sh", "-c", "xdotool " + row.keys}, .env = {{"DISPLAY", display}}})
         .finish();
     // The server sent our events before it answered xdotool's last request: once the
     // connection is drained, every press has been seen.
@@ -71,18 +67,18 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
     EXPECT_EQ(presses, row.expected) << row.keys;
   }
   // Another client holds the key; then the server goes away, which the process survives.
-  X11HotKeys first(x.display.c_str()), second(x.display.c_str());
+  X11HotKeys first(display.c_str()), second(display.c_str());
   auto held = first.registerHotKey(kKeyL, kControlOption, kId);
   EXPECT_TRUE(held);
   EXPECT_FALSE(second.registerHotKey(kKeyL, kControlOption, kId));
   // The key is given up without waiting, even for a server another client holds (a hang here).
-  std::unique_ptr<Display, GFree<XCloseDisplay>> holder(XOpenDisplay(x.display.c_str()));
+  std::unique_ptr<Display, GFree<XCloseDisplay>> holder(XOpenDisplay(display.c_str()));
   XGrabServer(holder.get());
   XSync(holder.get(), False);
   held.reset();
   holder.reset();
-  x.server.signal(SIGKILL);
-  x.server.wait();
+  xvfb.signal(SIGKILL);
+  xvfb.wait();
   EXPECT_FALSE(second.registerHotKey(kKeyL, kControlOption, kId));
 }
 

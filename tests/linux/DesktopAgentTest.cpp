@@ -14,6 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DesktopTest.h"
@@ -118,6 +119,12 @@ struct Session {
   std::string menuCall(const char* method, const char* args) {
     return host->call(item, "/MenuBar", kMenu, method, args);
   }
+  // The signals since the last time, once AboutToShow has published what is pending (it does
+  // so before it answers).
+  Lines published() {
+    menuCall("AboutToShow", "(0,)");
+    return std::exchange(host->signalsSeen, {});
+  }
 };
 
 class DesktopAgentTest : public testing::Test, public Session {};
@@ -176,23 +183,16 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
 
   // Qt hosts flip a check themselves on a click: they are told the state again.
   menuCall("Event", "(1, 'clicked', <0>, uint32 0)");
-  menuCall("AboutToShow", "(0,)");
-  EXPECT_EQ(host->signalsSeen,
+  EXPECT_EQ(published(),
             Lines{"ItemsPropertiesUpdated ([(1, {'toggle-state': <1>})], @a(ias) [])"});
-  host->signalsSeen.clear();
-
   apply("2", items("2 new", true));
-  menuCall("AboutToShow", "(0,)");  // publishes what is pending before it answers
-  EXPECT_EQ(host->signalsSeen, Lines{"ItemsPropertiesUpdated ([(1, {'label': <'A__1\\t2 new'>})], "
-                                     "[(3, ['enabled'])])"});
-  host->signalsSeen.clear();
+  EXPECT_EQ(published(), Lines{"ItemsPropertiesUpdated ([(1, {'label': <'A__1\\t2 new'>})], "
+                               "[(3, ['enabled'])])"});
 
   // An entry that loses its check mark is a new entry: Qt hosts keep an entry's tick for as
   // long as they know its id.
   apply("2", items("2 new", false));
-  menuCall("AboutToShow", "(0,)");
-  EXPECT_EQ(host->signalsSeen,
-            Lines{"LayoutUpdated (uint32 " + std::to_string(revision + 1) + ", 0)"});
+  EXPECT_EQ(published(), Lines{"LayoutUpdated (uint32 " + std::to_string(revision + 1) + ", 0)"});
   EXPECT_EQ(menuCall("GetLayout", "(0, 1, ['type', 'label', 'toggle-type'])"),
             "(uint32 " + std::to_string(revision + 1) +
                 ", (0, @a{sv} {}, [<(6, {'label': <'A__1\\t2 new'>}, @av [])>, "
@@ -205,24 +205,18 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
     return host->call(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
                       "('org.kde.StatusNotifierItem', 'IconName')");
   };
-  host->signalsSeen.clear();
   apply("2", items("2 new", false), 4, R"(,"iconStyle":"black")");
   EXPECT_TRUE(spinUntil([&] { return host->saw("NewIcon ()"); }));
   EXPECT_EQ(iconName(), "(<'orvel-symbolic'>,)");
   apply("2", items("2 new", false), 4, R"(,"iconStyle":"black")");
-  menuCall("AboutToShow", "(0,)");
-  EXPECT_EQ(host->signalsSeen, Lines{"NewIcon ()"});
-  host->signalsSeen.clear();
+  EXPECT_EQ(published(), Lines{"NewIcon ()"});
 
   apply("3", R"({"id":"a","text":"A"})", 1);
-  menuCall("AboutToShow", "(0,)");
-  // The menu's signal comes with AboutToShow, the item's on the agent's idle loop: in either
-  // order.
+  // The item's signals come on the agent's idle loop, the menu's with AboutToShow.
   spinUntil([&] { return host->saw("XAyatanaNewLabel ('3', '3')"); });
-  EXPECT_THAT(host->signalsSeen,
-              testing::UnorderedElementsAre(
-                  "NewTitle ()", "NewIcon ()", "XAyatanaNewLabel ('3', '3')",
-                  "LayoutUpdated (uint32 " + std::to_string(revision + 2) + ", 0)"));
+  EXPECT_THAT(published(), testing::UnorderedElementsAre(
+                               "NewTitle ()", "NewIcon ()", "XAyatanaNewLabel ('3', '3')",
+                               "LayoutUpdated (uint32 " + std::to_string(revision + 2) + ", 0)"));
   EXPECT_EQ(iconName(), "(<'orvel'>,)");
 }
 

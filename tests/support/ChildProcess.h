@@ -74,9 +74,7 @@ class ChildProcess {
     uid_t uid = 0;  // nonzero: run as this user and the group of the same number
   };
   explicit ChildProcess(Options options);
-  ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
+  ~ChildProcess();  // not copied: it owns the child's handle and pipes
 
   pid_t pid() const { return pid_; }  // 0 for a child that ended before it was asked
   bool running() const;

@@ -21,9 +21,7 @@ class PrivateBus {
  public:
   // `limits`: <limit> elements of the daemon's configuration.
   explicit PrivateBus(const std::string& limits = "");
-  ~PrivateBus();
-  PrivateBus(const PrivateBus&) = delete;
-  PrivateBus& operator=(const PrivateBus&) = delete;
+  ~PrivateBus();  // not copied: it owns the daemon
 
   // Null when the daemon did not come up.
   GDBusConnection* connection() const { return connection_.get(); }

@@ -42,19 +42,17 @@ struct TrayHost {
   Lines signalsSeen;
   guint object = 0, subscription = 0;
 
+  static void onRegister(GDBusConnection*, const char* sender, const char*, const char*,
+                         const char*, GVariant* args, GDBusMethodInvocation* call, gpointer self) {
+    const char* service = nullptr;
+    g_variant_get(args, "(&s)", &service);
+    static_cast<TrayHost*>(self)->registered.push_back(service);
+    static_cast<TrayHost*>(self)->itemOwner = sender;
+    g_dbus_method_invocation_return_value(call, nullptr);
+  }
+
   explicit TrayHost(const PrivateBus& on) : bus(on.connect()) {
-    static const GDBusInterfaceVTable vtable = {
-        [](GDBusConnection*, const char* sender, const char*, const char*, const char*,
-           GVariant* args, GDBusMethodInvocation* call, gpointer self) {
-          const char* service = nullptr;
-          g_variant_get(args, "(&s)", &service);
-          static_cast<TrayHost*>(self)->registered.push_back(service);
-          static_cast<TrayHost*>(self)->itemOwner = sender;
-          g_dbus_method_invocation_return_value(call, nullptr);
-        },
-        nullptr,
-        nullptr,
-        {}};
+    static const GDBusInterfaceVTable vtable = {onRegister, nullptr, nullptr, {}};
     object = g_dbus_connection_register_object(
         bus.get(), "/StatusNotifierWatcher", node->interfaces[0], &vtable, this, nullptr, nullptr);
     subscription = g_dbus_connection_signal_subscribe(
@@ -130,8 +128,7 @@ struct Session {
 class DesktopAgentTest : public testing::Test, public Session {};
 
 TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWithANewHost) {
-  ASSERT_TRUE(spinUntil([&] { return !host->registered.empty(); }));
-  EXPECT_EQ(host->registered, Lines{"/StatusNotifierItem"});
+  ASSERT_TRUE(spinUntil([&] { return host->registered == Lines{"/StatusNotifierItem"}; }));
   // With no X display to grab keys on, Xlib is not even loaded.
   std::stringstream maps;
   maps << std::ifstream("/proc/" + std::to_string(agent.pid()) + "/maps").rdbuf();

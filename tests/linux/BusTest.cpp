@@ -95,11 +95,12 @@ TEST(BusTest, WritesAMessageLargerThanTheSocketTakesAndBoundsEachTurn) {
   sd_bus_message* signal = nullptr;
   sd_bus_message_new_signal(bus->get(), &signal, "/", "org.example.T", "Big");
   const platform::MessagePtr owned(signal);
-  sd_bus_message_set_destination(signal, g_dbus_connection_get_unique_name(receiver.get()));
   const std::string big(64 << 20, 'x');
   sd_bus_message_append(signal, "s", big.c_str());
   daemon.signal(SIGSTOP);  // the bus reads nothing meanwhile
-  ASSERT_GE(sd_bus_send(bus->get(), signal, nullptr), 0);
+  ASSERT_GE(sd_bus_send_to(bus->get(), signal, g_dbus_connection_get_unique_name(receiver.get()),
+                           nullptr),
+            0);
   EXPECT_TRUE(bus->backlogged());
   daemon.signal(SIGCONT);
   EXPECT_TRUE(spinUntil([&] { return received == big.size() + 1; }));
@@ -109,14 +110,13 @@ TEST(BusTest, WritesAMessageLargerThanTheSocketTakesAndBoundsEachTurn) {
   int seen = 0;
   const platform::SlotPtr match =
       platform::addMatch(bus->get(), "type='signal',interface='org.example.Many'", count, &seen);
-  const GObjectPtr<GDBusConnection> sender = daemon.connect();
   forge(daemon, me.c_str(), "/", "org.example.Many", "Ping", nullptr);  // the match is in place
   seen = 0;
   for (int i = 0; i < 200; ++i) {
-    g_dbus_connection_emit_signal(sender.get(), me.c_str(), "/", "org.example.Many", "S", nullptr,
+    g_dbus_connection_emit_signal(receiver.get(), me.c_str(), "/", "org.example.Many", "S", nullptr,
                                   nullptr);
   }
-  g_dbus_connection_flush_sync(sender.get(), nullptr, nullptr);
+  g_dbus_connection_flush_sync(receiver.get(), nullptr, nullptr);
   g_usleep(200'000);  // the daemon passes them on
   g_main_context_iteration(nullptr, FALSE);
   EXPECT_EQ(seen, 64);

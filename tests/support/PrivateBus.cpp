@@ -39,10 +39,8 @@ PrivateBus::PrivateBus(const std::string& limits) {
 PrivateBus::~PrivateBus() {
   connection_.reset();
   daemon_.reset();
-  if (!dir_.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
+  std::error_code ignored;  // also for an empty dir_, when no folder was made
+  std::filesystem::remove_all(dir_, ignored);
 }
 
 GObjectPtr<GDBusConnection> PrivateBus::connect() const {

@@ -23,13 +23,9 @@
 namespace nvx::test {
 namespace {
 
-using namespace std::chrono_literals;
-using Lines = std::vector<std::string>;
-
 constexpr char kWatcherXml[] = R"(<node><interface name="org.kde.StatusNotifierWatcher">
   <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
 </interface></node>)";
-constexpr char kMenu[] = "com.canonical.dbusmenu";
 
 // A tray host on its own connection: it owns the watcher's name, records registrations and
 // every signal from the item's two objects.
@@ -115,7 +111,7 @@ struct Session {
     return agent.err().lines(entries + 1, 10s);
   }
   std::string menuCall(const char* method, const char* args) {
-    return host->call(item, "/MenuBar", kMenu, method, args);
+    return host->call(item, "/MenuBar", "com.canonical.dbusmenu", method, args);
   }
   // The signals since the last time, once AboutToShow has published what is pending (it does
   // so before it answers).
@@ -172,8 +168,7 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
   apply("2", items("1 new", true, true));
   // The item's own signals follow an update on the agent's idle loop, after its dump.
   ASSERT_TRUE(spinUntil([&] { return host->saw("XAyatanaNewLabel ('2', '2')"); }));
-  const std::string layout = menuCall("GetLayout", "(0, 0, @as [])");
-  const std::uint32_t revision = std::stoul(layout.substr(8));
+  const std::uint32_t revision = std::stoul(menuCall("GetLayout", "(0, 0, @as [])").substr(8));
   // No host had fetched start-up's empty menu: it was never announced.
   EXPECT_FALSE(host->saw("LayoutUpdated (uint32 1, 0)"));
   host->signalsSeen.clear();

@@ -120,14 +120,6 @@ ChildProcess::~ChildProcess() {
   g_subprocess_wait(proc_.get(), nullptr, nullptr);
 }
 
-bool ChildProcess::running() const {
-  return g_subprocess_get_identifier(proc_.get()) != nullptr;
-}
-
-void ChildProcess::signal(int signal) {
-  g_subprocess_send_signal(proc_.get(), signal);
-}
-
 bool ChildProcess::write(std::string_view bytes) {
   return g_output_stream_write_all(g_subprocess_get_stdin_pipe(proc_.get()), bytes.data(),
                                    bytes.size(), nullptr, nullptr, nullptr);

@@ -77,8 +77,8 @@ class ChildProcess {
   ~ChildProcess();  // not copied: it owns the child's handle and pipes
 
   pid_t pid() const { return pid_; }  // 0 for a child that ended before it was asked
-  bool running() const;
-  void signal(int signal);
+  bool running() const { return g_subprocess_get_identifier(proc_.get()) != nullptr; }
+  void signal(int signal) { g_subprocess_send_signal(proc_.get(), signal); }
 
   bool write(std::string_view bytes);  // all of it to standard input; false when refused
   void closeStdin();

@@ -91,20 +91,16 @@ std::string fake(const PrivateBus& bus, const char* method, GVariant* args) {
   return text;
 }
 
-// Presses, also in the session path `stale`; "<session path> <shortcuts>" once bound, "" when
-// nothing is bound in time.
-std::string press(const PrivateBus& bus, const char* stale, int ms = 5000) {
-  std::string bound;
-  spinUntil([&] { return !(bound = fake(bus, "Press", g_variant_new("(s)", stale))).empty(); }, ms);
+// The first text the fake portal answers to `method` with `args` (GVariant text, may be null)
+// within `ms`, with what came before dispatched; "" when none comes. Press answers
+// "<session path> <shortcuts>" once bound, Held the path of the oldest request it holds.
+std::string firstAnswer(const PrivateBus& bus, const char* method, const char* args,
+                        int ms = 5000) {
+  std::string text;
+  const auto call = [&] { return fake(bus, method, args ? g_variant_new_parsed(args) : nullptr); };
+  spinUntil([&] { return !(text = call()).empty(); }, ms);
   drain();
-  return bound;
-}
-
-// The path of the oldest request the portal holds, once it holds one.
-std::string held(const PrivateBus& bus) {
-  std::string path;
-  spinUntil([&] { return !(path = fake(bus, "Held", nullptr)).empty(); });
-  return path;
+  return text;
 }
 
 // The fallback of a session with the portal: taking it fails the test.
@@ -138,7 +134,7 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
     PrivateBus bus;
     auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
     PortalKey key(bus);
-    const std::string bound = press(bus, "");
+    const std::string bound = firstAnswer(bus, "Press", "('',)");
     const std::string session = bound.substr(0, bound.find(' '));
     EXPECT_EQ(bound.substr(session.size()),
               " [('NVXC-1', {'description': <'Norvane hot key'>, "
@@ -151,7 +147,7 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
     // application's.
     portal.reset();
     portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
-    EXPECT_EQ(press(bus, ""), bound);
+    EXPECT_EQ(firstAnswer(bus, "Press", "('',)"), bound);
     EXPECT_TRUE(session.ends_with("/Norvane")) << session;
     EXPECT_EQ(key.presses, 2);
   }
@@ -176,7 +172,7 @@ TEST(PortalHotKeysTest, TakesOnlyThePortalsResponseOnTheRequestsPath) {
     PrivateBus bus;
     const auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, "--hold"}, kPortalName);
     PortalKey key(bus);
-    const std::string created = held(bus);
+    const std::string created = firstAnswer(bus, "Held", nullptr);
     if (row.intruder == Forger) {
       forge(bus, key.product->uniqueName(), created.c_str(), kRequestInterface, kResponse,
             g_variant_new_parsed("(@u 0, {'session_handle': <'/org/nvx/Forged'>})"));
@@ -185,12 +181,12 @@ TEST(PortalHotKeysTest, TakesOnlyThePortalsResponseOnTheRequestsPath) {
       fake(bus, "Answer", g_variant_new("(us)", 0, other.c_str()));
     }
     fake(bus, "Answer", g_variant_new("(us)", row.create, ""));
-    if (row.create == 0 && !held(bus).empty())  // BindShortcuts has come
+    if (row.create == 0 && !firstAnswer(bus, "Held", nullptr).empty())  // BindShortcuts has come
       fake(bus, "Answer", g_variant_new("(us)", row.bind, ""));
     // A round trip to the agent: it has handled the answers and sent what follows them.
     forge(bus, key.product->uniqueName(), "/", "org.nvx.Test", "Settle", nullptr);
     EXPECT_EQ(fake(bus, "Held", nullptr), "");  // nothing asked again
-    const std::string bound = press(bus, "", row.bound ? 5000 : 0);
+    const std::string bound = firstAnswer(bus, "Press", "('',)", row.bound ? 5000 : 0);
     EXPECT_EQ(bound.rfind(std::string(kPortalPath) + "/session/", 0) == 0, row.bound) << bound;
     EXPECT_EQ(key.presses, row.bound ? 1 : 0);
   }
@@ -208,10 +204,10 @@ TEST(PortalHotKeysTest, APortalGoneInTheFirstHandshakeIsAskedAgain) {
     PrivateBus bus;
     auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
     PortalKey key(bus);
-    held(bus);  // CreateSession has come
+    firstAnswer(bus, "Held", nullptr);  // CreateSession has come
     portal.reset();
     portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
-    EXPECT_NE(press(bus, ""), "");
+    EXPECT_NE(firstAnswer(bus, "Press", "('',)"), "");
     EXPECT_EQ(key.presses, 1);
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gio/gio.h>
+#include <signal.h>
 
 #include <memory>
 #include <string>
@@ -42,8 +43,11 @@ class PrivateBus {
 
   // Kills the daemon, as when the bus goes away.
   void kill() { daemon_.reset(); }
-  // Sends the daemon a signal: SIGSTOP freezes the bus, SIGCONT thaws it.
-  void signal(int signal) { daemon_->signal(signal); }
+  // Sends the daemon a signal before it returns (GSubprocess's go later, from GLib's worker
+  // thread): SIGSTOP freezes the bus, SIGCONT thaws it.
+  void signal(int signal) {
+    if (daemon_->pid() > 0) ::kill(daemon_->pid(), signal);  // not to our own process group
+  }
 
  private:
   std::string dir_;

@@ -3,9 +3,6 @@
 #include <gio/gio.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <csignal>
 
@@ -215,19 +212,13 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
 // What a peer or the bus itself does that the agent must outlive with its input going on.
 // A bus that takes the connection and never answers holds up neither the input nor the exit.
 TEST(DesktopAgentBusTest, ASilentBusHoldsUpNothing) {
-  const std::string name = "nvx-silent-" + std::to_string(getpid());
-  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{.sun_family = AF_UNIX, .sun_path = {}};
-  name.copy(address.sun_path + 1, name.size());  // in the abstract namespace: no file
-  const socklen_t size = sizeof(sa_family_t) + 1 + name.size();
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), size), 0);
-  ASSERT_EQ(listen(listener, 4), 0);  // connections wait in the backlog, never accepted
-  ChildProcess agent(agentOn("unix:abstract=" + name));
+  PrivateBus bus;
+  bus.signal(SIGSTOP);  // connections wait in its socket's backlog, never accepted
+  ChildProcess agent(agentOn(bus.address()));
   agent.write(menuJson("2", R"({"id":"a","text":"A"})") + "\n");
   EXPECT_EQ(agent.err().lines(2, 10s), (Lines{"bar: [orvel] 2", "(NO ICON) A"}));
   agent.closeStdin();
   EXPECT_EQ(agent.wait(5s), 0);
-  close(listener);
 }
 
 // A frozen bus: the agent's changes wait and coalesce instead of queueing one signal each, and

@@ -1,10 +1,8 @@
 // The built agent on a private session bus, seen by a tray host that speaks
 // StatusNotifierWatcher and dbusmenu to it, and by its parent on the pipes.
 #include <gio/gio.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <csignal>
 
@@ -13,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DesktopTest.h"
@@ -21,13 +20,9 @@
 namespace nvx::test {
 namespace {
 
-using namespace std::chrono_literals;
-using Lines = std::vector<std::string>;
-
 constexpr char kWatcherXml[] = R"(<node><interface name="org.kde.StatusNotifierWatcher">
   <method name="RegisterStatusNotifierItem"><arg type="s" direction="in"/></method>
 </interface></node>)";
-constexpr char kMenu[] = "com.canonical.dbusmenu";
 
 // A tray host on its own connection: it owns the watcher's name, records registrations and
 // every signal from the item's two objects.
@@ -40,19 +35,17 @@ struct TrayHost {
   Lines signalsSeen;
   guint object = 0, subscription = 0;
 
+  static void onRegister(GDBusConnection*, const char* sender, const char*, const char*,
+                         const char*, GVariant* args, GDBusMethodInvocation* call, gpointer self) {
+    const char* service = nullptr;
+    g_variant_get(args, "(&s)", &service);
+    static_cast<TrayHost*>(self)->registered.push_back(service);
+    static_cast<TrayHost*>(self)->itemOwner = sender;
+    g_dbus_method_invocation_return_value(call, nullptr);
+  }
+
   explicit TrayHost(const PrivateBus& on) : bus(on.connect()) {
-    static const GDBusInterfaceVTable vtable = {
-        [](GDBusConnection*, const char* sender, const char*, const char*, const char*,
-           GVariant* args, GDBusMethodInvocation* call, gpointer self) {
-          const char* service = nullptr;
-          g_variant_get(args, "(&s)", &service);
-          static_cast<TrayHost*>(self)->registered.push_back(service);
-          static_cast<TrayHost*>(self)->itemOwner = sender;
-          g_dbus_method_invocation_return_value(call, nullptr);
-        },
-        nullptr,
-        nullptr,
-        {}};
+    static const GDBusInterfaceVTable vtable = {onRegister, nullptr, nullptr, {}};
     object = g_dbus_connection_register_object(
         bus.get(), "/StatusNotifierWatcher", node->interfaces[0], &vtable, this, nullptr, nullptr);
     subscription = g_dbus_connection_signal_subscribe(
@@ -78,29 +71,34 @@ struct TrayHost {
                    const char* method, const char* args) {
     return callPrinted(bus.get(), to.c_str(), path, interface, method, args);
   }
+  bool saw(const std::string& signal) const {
+    return std::find(signalsSeen.begin(), signalsSeen.end(), signal) != signalsSeen.end();
+  }
 };
 
-// A GetLayout reply without its revision number.
-std::string withoutRevision(const std::string& reply) {
-  return reply.substr(reply.find(','));
+// The entries "a" (with `detail`, checked or not), a separator, "b" (disabled or not) and "s"
+// with an entry without text below.
+std::string items(const std::string& detail, bool checked, bool disabled = false) {
+  return R"({"id":"a","text":"A_1","detail":")" + detail +
+         (checked ? R"(","checked":true)" : "\"") + R"(},{},{"id":"b","text":"B")" +
+         (disabled ? R"(,"disabled":true)" : "") +
+         R"(},{"id":"s","text":"S","children":[{"id":"c"}]})";
 }
 
-const std::string kItems =
-    R"({"id":"a","text":"A_1","detail":"1 new","checked":true},{},)"
-    R"({"id":"b","text":"B","disabled":true},{"id":"s","text":"S","children":[{"id":"c"}]})";
-const std::string kRefreshed =
-    R"({"id":"a","text":"A_1","detail":"2 new","checked":true},{},)"
-    R"({"id":"b","text":"B"},{"id":"s","text":"S","children":[{"id":"c"}]})";
-const std::string kUnchecked =
-    R"({"id":"a","text":"A_1","detail":"2 new"},{},)"
-    R"({"id":"b","text":"B"},{"id":"s","text":"S","children":[{"id":"c"}]})";
+// The built agent on `address`, dumping each menu it applies on its stderr unless told not to.
+ChildProcess::Options agentOn(const std::string& address, bool dump = true) {
+  Env env{{"DBUS_SESSION_BUS_ADDRESS", address}};
+  if (dump) env["NVX_DUMP_MENU"] = "1";
+  return agentOptions(std::move(env));
+}
 
-class DesktopAgentTest : public testing::Test {
- protected:
+// The agent on a private bus with `limits`, and a tray host.
+struct Session {
+  explicit Session(const std::string& limits = "", bool dump = true)
+      : bus(limits), agent(agentOn(bus.address(), dump)) {}
   PrivateBus bus;
   std::unique_ptr<TrayHost> host = std::make_unique<TrayHost>(bus);
-  ChildProcess agent{
-      agentOptions({{"DBUS_SESSION_BUS_ADDRESS", bus.address()}, {"NVX_DUMP_MENU", "1"}})};
+  ChildProcess agent;
   std::string item = "org.kde.StatusNotifierItem-" + std::to_string(agent.pid()) + "-1";
 
   // Sends a menu and waits until the agent has applied it (its dump has come).
@@ -110,18 +108,25 @@ class DesktopAgentTest : public testing::Test {
     return agent.err().lines(entries + 1, 10s);
   }
   std::string menuCall(const char* method, const char* args) {
-    return host->call(item, "/MenuBar", kMenu, method, args);
+    return host->call(item, "/MenuBar", "com.canonical.dbusmenu", method, args);
+  }
+  // The signals since the last time, once AboutToShow has published what is pending (it does
+  // so before it answers).
+  Lines published() {
+    menuCall("AboutToShow", "(0,)");
+    return std::exchange(host->signalsSeen, {});
   }
 };
 
+class DesktopAgentTest : public testing::Test, public Session {};
+
 TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWithANewHost) {
-  ASSERT_TRUE(spinUntil([&] { return !host->registered.empty(); }));
-  EXPECT_EQ(host->registered, Lines{"/StatusNotifierItem"});
+  ASSERT_TRUE(spinUntil([&] { return host->registered == Lines{"/StatusNotifierItem"}; }));
   // With no X display to grab keys on, Xlib is not even loaded.
   std::stringstream maps;
   maps << std::ifstream("/proc/" + std::to_string(agent.pid()) + "/maps").rdbuf();
   EXPECT_EQ(maps.str().find("libX11"), std::string::npos);
-  const Lines dump = apply("2", kItems);
+  const Lines dump = apply("2", items("1 new", true, true));
   EXPECT_EQ(dump, (Lines{"bar: [orvel] 2", "(NO ICON) [x] A_1  |  1 new", "---", "(NO ICON) B",
                          "(NO ICON) S"}));
 
@@ -138,12 +143,6 @@ TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWith
   EXPECT_EQ(
       host->call(item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", "(0, 0)"),
       "error: org.freedesktop.DBus.Error.UnknownMethod");
-  EXPECT_EQ(withoutRevision(menuCall("GetLayout", "(0, -1, @as [])")),
-            ", (0, {'children-display': <'submenu'>}, [<(1, {'label': <'A__1\\t1 new'>, "
-            "'toggle-type': <'checkmark'>, 'toggle-state': <1>}, @av [])>, "
-            "<(2, {'type': <'separator'>}, @av [])>, "
-            "<(3, {'label': <'B'>, 'enabled': <false>}, @av [])>, <(4, {'label': <'S'>, "
-            "'children-display': <'submenu'>}, [<(5, {'label': <''>}, @av [])>])>]))");
   for (const char* id : {"3", "4", "2", "1", "5"}) {
     menuCall("Event", (std::string("(") + id + ", 'clicked', <0>, uint32 0)").c_str());
   }
@@ -163,40 +162,31 @@ TEST_F(DesktopAgentTest, RegistersShowsTheMenuReportsClicksAndRegistersAgainWith
 }
 
 TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpdate) {
-  apply("2", kItems);
+  apply("2", items("1 new", true, true));
   // The item's own signals follow an update on the agent's idle loop, after its dump.
-  const auto seen = [&](const std::string& signal) {
-    return std::count(host->signalsSeen.begin(), host->signalsSeen.end(), signal) > 0;
-  };
-  ASSERT_TRUE(spinUntil([&] { return seen("XAyatanaNewLabel ('2', '2')"); }));
-  const std::string layout = menuCall("GetLayout", "(0, 0, @as [])");
-  const std::uint32_t revision = std::stoul(layout.substr(8));
+  ASSERT_TRUE(spinUntil([&] { return host->saw("XAyatanaNewLabel ('2', '2')"); }));
+  const std::uint32_t revision = std::stoul(menuCall("GetLayout", "(0, 0, @as [])").substr(8));
   // No host had fetched start-up's empty menu: it was never announced.
-  EXPECT_FALSE(seen("LayoutUpdated (uint32 1, 0)"));
+  EXPECT_FALSE(host->saw("LayoutUpdated (uint32 1, 0)"));
   host->signalsSeen.clear();
 
   // Qt hosts flip a check themselves on a click: they are told the state again.
   menuCall("Event", "(1, 'clicked', <0>, uint32 0)");
-  menuCall("AboutToShow", "(0,)");
-  EXPECT_EQ(host->signalsSeen,
+  EXPECT_EQ(published(),
             Lines{"ItemsPropertiesUpdated ([(1, {'toggle-state': <1>})], @a(ias) [])"});
-  host->signalsSeen.clear();
-
-  apply("2", kRefreshed);
-  menuCall("AboutToShow", "(0,)");  // publishes what is pending before it answers
-  EXPECT_EQ(host->signalsSeen, Lines{"ItemsPropertiesUpdated ([(1, {'label': <'A__1\\t2 new'>})], "
-                                     "[(3, ['enabled'])])"});
-  host->signalsSeen.clear();
+  apply("2", items("2 new", true));
+  EXPECT_EQ(published(), Lines{"ItemsPropertiesUpdated ([(1, {'label': <'A__1\\t2 new'>})], "
+                               "[(3, ['enabled'])])"});
 
   // An entry that loses its check mark is a new entry: Qt hosts keep an entry's tick for as
   // long as they know its id.
-  apply("2", kUnchecked);
-  menuCall("AboutToShow", "(0,)");
-  EXPECT_EQ(host->signalsSeen,
-            Lines{"LayoutUpdated (uint32 " + std::to_string(revision + 1) + ", 0)"});
-  EXPECT_EQ(
-      withoutRevision(menuCall("GetLayout", "(0, 1, ['label', 'toggle-type'])")).substr(0, 59),
-      ", (0, @a{sv} {}, [<(6, {'label': <'A__1\\t2 new'>}, @av [])>");
+  apply("2", items("2 new", false));
+  EXPECT_EQ(published(), Lines{"LayoutUpdated (uint32 " + std::to_string(revision + 1) + ", 0)"});
+  EXPECT_EQ(menuCall("GetLayout", "(0, 1, ['type', 'label', 'toggle-type'])"),
+            "(uint32 " + std::to_string(revision + 1) +
+                ", (0, @a{sv} {}, [<(6, {'label': <'A__1\\t2 new'>}, @av [])>, "
+                "<(2, {'type': <'separator'>}, @av [])>, <(3, {'label': <'B'>}, @av [])>, "
+                "<(4, {'label': <'S'>}, @av [])>]))");
 
   // The "black" style: the picture's symbolic form, by name; the same again, a new copy of the
   // same picture: nothing to send.
@@ -204,142 +194,102 @@ TEST_F(DesktopAgentTest, RefreshSendsOnlyChangedPropertiesAndRebuildOneLayoutUpd
     return host->call(item, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
                       "('org.kde.StatusNotifierItem', 'IconName')");
   };
-  host->signalsSeen.clear();
-  apply("2", kUnchecked, 4, R"(,"iconStyle":"black")");
-  EXPECT_TRUE(spinUntil([&] { return seen("NewIcon ()"); }));
+  apply("2", items("2 new", false), 4, R"(,"iconStyle":"black")");
+  EXPECT_TRUE(spinUntil([&] { return host->saw("NewIcon ()"); }));
   EXPECT_EQ(iconName(), "(<'orvel-symbolic'>,)");
-  apply("2", kUnchecked, 4, R"(,"iconStyle":"black")");
-  menuCall("AboutToShow", "(0,)");
-  EXPECT_EQ(host->signalsSeen, Lines{"NewIcon ()"});
-  host->signalsSeen.clear();
+  apply("2", items("2 new", false), 4, R"(,"iconStyle":"black")");
+  EXPECT_EQ(published(), Lines{"NewIcon ()"});
 
   apply("3", R"({"id":"a","text":"A"})", 1);
-  menuCall("AboutToShow", "(0,)");
-  Lines rebuilt = {"NewTitle ()", "NewIcon ()", "XAyatanaNewLabel ('3', '3')",
-                   "LayoutUpdated (uint32 " + std::to_string(revision + 2) + ", 0)"};
-  // The menu's signal comes with AboutToShow, the item's on the agent's idle loop: in either
-  // order.
-  spinUntil([&] { return seen("XAyatanaNewLabel ('3', '3')"); });
-  Lines got = host->signalsSeen;
-  std::sort(got.begin(), got.end());
-  std::sort(rebuilt.begin(), rebuilt.end());
-  EXPECT_EQ(got, rebuilt);
+  // The item's signals come on the agent's idle loop, the menu's with AboutToShow.
+  spinUntil([&] { return host->saw("XAyatanaNewLabel ('3', '3')"); });
+  EXPECT_THAT(published(), testing::UnorderedElementsAre(
+                               "NewTitle ()", "NewIcon ()", "XAyatanaNewLabel ('3', '3')",
+                               "LayoutUpdated (uint32 " + std::to_string(revision + 2) + ", 0)"));
   EXPECT_EQ(iconName(), "(<'orvel'>,)");
 }
 
 // What a peer or the bus itself does that the agent must outlive with its input going on.
-ChildProcess agentOn(const std::string& address, bool dump = true) {
-  Env env{{"DBUS_SESSION_BUS_ADDRESS", address}};
-  if (dump) env["NVX_DUMP_MENU"] = "1";
-  return ChildProcess(agentOptions(std::move(env)));
-}
-
 // A bus that takes the connection and never answers holds up neither the input nor the exit.
 TEST(DesktopAgentBusTest, ASilentBusHoldsUpNothing) {
-  const GCharPtr dir(g_dir_make_tmp("nvx-silent-XXXXXX", nullptr));
-  const std::string path = std::string(dir.get()) + "/bus";
-  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  path.copy(address.sun_path, sizeof address.sun_path - 1);
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(listener, 4), 0);  // connections wait in the backlog, never accepted
-  ChildProcess agent = agentOn("unix:path=" + path);
+  PrivateBus bus;
+  bus.signal(SIGSTOP);  // connections wait in its socket's backlog, never accepted
+  ChildProcess agent(agentOn(bus.address()));
   agent.write(menuJson("2", R"({"id":"a","text":"A"})") + "\n");
   EXPECT_EQ(agent.err().lines(2, 10s), (Lines{"bar: [orvel] 2", "(NO ICON) A"}));
   agent.closeStdin();
   EXPECT_EQ(agent.wait(5s), 0);
-  close(listener);
-  unlink(path.c_str());
-  rmdir(dir.get());
 }
 
 // A frozen bus: the agent's changes wait and coalesce instead of queueing one signal each, and
 // the end of input ends the agent all the same.
 TEST(DesktopAgentBusTest, AFrozenBusGetsTheLatestStateOnceAndHoldsUpNoExit) {
-  PrivateBus bus;
-  TrayHost host(bus);
-  ChildProcess agent = agentOn(bus.address(), false);
+  Session s("", false);
   // Half a megabyte a refresh: sixteen fill what the socket takes.
   const auto line = [](int n) {
     return menuJson("2", R"({"id":"a","text":"A","detail":")" + std::to_string(n) +
                              std::string(500'000, 'x') + R"("})") +
            "\n";
   };
-  agent.write(line(0));
+  // The last signal is the update of refresh `n` (a new detail changes nothing else).
+  const auto shows = [&](int n) {
+    const Lines& seen = s.host->signalsSeen;
+    return !seen.empty() &&
+           seen.back().find("\\t" + std::to_string(n) + "xxx") != std::string::npos;
+  };
+  s.agent.write(line(0));
   // Applied: the label follows; the next line is a refresh, not part of the first build.
-  ASSERT_TRUE(spinUntil([&] {
-    return std::count(host.signalsSeen.begin(), host.signalsSeen.end(),
-                      "XAyatanaNewLabel ('2', '2')") > 0;
-  }));
-  const auto updates = [&] {
-    return std::count_if(host.signalsSeen.begin(), host.signalsSeen.end(),
-                         [](const std::string& s) { return s.starts_with("ItemsProperties"); });
-  };
-  const auto last = [&](int n) {
-    const auto update = std::find_if(host.signalsSeen.rbegin(), host.signalsSeen.rend(),
-                                     [](const std::string& s) { return s.starts_with("Items"); });
-    return update != host.signalsSeen.rend() &&
-           update->find("\\t" + std::to_string(n) + "xxx") != std::string::npos;
-  };
-  agent.write(line(1));
-  ASSERT_TRUE(spinUntil([&] { return last(1); }));
-  host.signalsSeen.clear();
+  ASSERT_TRUE(spinUntil([&] { return s.host->saw("XAyatanaNewLabel ('2', '2')"); }));
+  s.agent.write(line(1));
+  ASSERT_TRUE(spinUntil([&] { return shows(1); }));
+  s.host->signalsSeen.clear();
 
-  bus.signal(SIGSTOP);
+  s.bus.signal(SIGSTOP);
   for (int n = 2; n <= 100; ++n)
-    agent.write(line(n));
+    s.agent.write(line(n));
   g_usleep(500'000);  // the agent applies them meanwhile
-  bus.signal(SIGCONT);
-  EXPECT_TRUE(spinUntil([&] { return last(100); }, 20'000));
-  EXPECT_LT(updates(), 40);
+  s.bus.signal(SIGCONT);
+  EXPECT_TRUE(spinUntil([&] { return shows(100); }, 20'000));
+  EXPECT_LT(s.host->signalsSeen.size(), 40u);
 
   // Paced, so that each goes out and the socket fills.
-  bus.signal(SIGSTOP);
+  s.bus.signal(SIGSTOP);
   for (int n = 101; n <= 160; ++n) {
-    agent.write(line(n));
+    s.agent.write(line(n));
     g_usleep(20'000);
   }
-  agent.closeStdin();
-  EXPECT_EQ(agent.wait(5s), 0);
-  bus.signal(SIGCONT);
+  s.agent.closeStdin();
+  EXPECT_EQ(s.agent.wait(5s), 0);
+  s.bus.signal(SIGCONT);
 }
 
 // A peer's message over the size sd-bus reads ends that connection, not the item: the agent
 // connects again, and hosts find the item and its menu on the new connection.
 TEST(DesktopAgentBusTest, AMessageTooLargeToReadCostsOneNewConnection) {
-  PrivateBus bus(R"(<limit name="max_message_size">134217728</limit>)");
-  auto host = std::make_unique<TrayHost>(bus);
-  ChildProcess agent = agentOn(bus.address());
-  agent.write(menuJson("2", R"({"id":"a","text":"A"})") + "\n");
-  ASSERT_TRUE(spinUntil([&] { return !host->registered.empty(); }));
-  const std::string first = host->itemOwner;
+  Session s(R"(<limit name="max_message_size">134217728</limit>)");
+  s.apply("2", R"({"id":"a","text":"A"})", 1);
+  ASSERT_TRUE(spinUntil([&] { return !s.host->registered.empty(); }));
+  const std::string first = s.host->itemOwner;
 
   // The largest signal the bus takes; with the sender's name that it adds, it is over the limit.
-  const auto signal = [&](std::size_t size) {
-    GDBusMessage* message =
-        g_dbus_message_new_signal("/StatusNotifierItem", "org.example.Big", "Big");
-    g_dbus_message_set_destination(message, first.c_str());
-    GVariant* text = g_variant_new_take_string(g_strnfill(size, 'x'));
-    g_dbus_message_set_body(message, g_variant_new_tuple(&text, 1));
-    return GObjectPtr<GDBusMessage>(message);
-  };
-  gsize small = 0;
-  const GCharPtr blob(reinterpret_cast<gchar*>(
-      g_dbus_message_to_blob(signal(8).get(), &small, G_DBUS_CAPABILITY_FLAGS_NONE, nullptr)));
-  const std::size_t body = (std::size_t{128} << 20) - 8 - (small - 8);
-  g_dbus_connection_send_message(host->bus.get(), signal(body).get(),
-                                 G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
-  ASSERT_TRUE(spinUntil([&] { return host->registered.size() == 2; }, 20'000));
-  EXPECT_NE(host->itemOwner, first);
-  agent.write(menuJson("3", R"({"id":"b","text":"B"})") + "\n");
-  agent.err().lines(4, 10s);
-  const std::string item = "org.kde.StatusNotifierItem-" + std::to_string(agent.pid()) + "-1";
+  const GObjectPtr<GDBusMessage> big(
+      g_dbus_message_new_signal("/StatusNotifierItem", "org.example.Big", "Big"));
+  g_dbus_message_set_destination(big.get(), first.c_str());
+  g_dbus_message_set_body(big.get(), g_variant_new("(s)", ""));
+  gsize empty = 0;  // its size with an empty text
+  g_free(g_dbus_message_to_blob(big.get(), &empty, G_DBUS_CAPABILITY_FLAGS_NONE, nullptr));
+  GVariant* text = g_variant_new_take_string(g_strnfill((std::size_t{128} << 20) - 8 - empty, 'x'));
+  g_dbus_message_set_body(big.get(), g_variant_new_tuple(&text, 1));
+  g_dbus_connection_send_message(s.host->bus.get(), big.get(), G_DBUS_SEND_MESSAGE_FLAGS_NONE,
+                                 nullptr, nullptr);
+  ASSERT_TRUE(spinUntil([&] { return s.host->registered.size() == 2; }, 20'000));
+  EXPECT_NE(s.host->itemOwner, first);
+  s.apply("3", R"({"id":"b","text":"B"})", 1);
   EXPECT_TRUE(spinUntil([&] {
-    return host->call(item, "/MenuBar", kMenu, "GetLayout", "(0, -1, ['label'])")
-               .find("'label': <'B'>") != std::string::npos;
+    return s.menuCall("GetLayout", "(0, -1, ['label'])").find("'label': <'B'>") !=
+           std::string::npos;
   }));
-  EXPECT_EQ(agent.finish().status, 0);
+  EXPECT_EQ(s.agent.finish().status, 0);
 }
 
 }  // namespace

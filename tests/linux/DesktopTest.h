@@ -52,12 +52,7 @@ inline void forge(const PrivateBus& bus, const char* to, const char* path, const
                   const char* name, GVariant* args) {
   const GObjectPtr<GDBusConnection> other = bus.connect();
   g_dbus_connection_emit_signal(other.get(), to, path, interface, name, args, nullptr);
-  bool pong = false;
-  g_dbus_connection_call(
-      other.get(), to, "/", "org.freedesktop.DBus.Peer", "Ping", nullptr, nullptr,
-      G_DBUS_CALL_FLAGS_NONE, 5000, nullptr,
-      [](GObject*, GAsyncResult*, gpointer p) { *static_cast<bool*>(p) = true; }, &pong);
-  spinUntil([&] { return pong; }, 10'000);
+  callPrinted(other.get(), to, "/", "org.freedesktop.DBus.Peer", "Ping", "()");
 }
 
 }  // namespace nvx::test

@@ -12,9 +12,7 @@
 namespace nvx::test {
 namespace {
 
-using platform::ControlState;
-using platform::EntryProperties;
-using platform::PropertyChange;
+using namespace platform;
 
 struct StyleRow : Row {
   Item item;
@@ -54,7 +52,6 @@ TEST_P(PropertyChangeTest, NamesOnlyWhatHostsMustLearn) {
   EXPECT_EQ(platform::propertyChange(GetParam().before, GetParam().after), GetParam().expected);
 }
 
-using namespace platform;
 constexpr PropertyMask kToggle = kPropertyToggleType | kPropertyToggleState;
 const EntryProperties kOn{.state = ControlState::On};
 INSTANTIATE_TEST_SUITE_P(

@@ -3,7 +3,7 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <csignal>
 
 #include "DesktopTest.h"
 #include "platform/headless/HeadlessHotKeys.h"
@@ -24,26 +24,11 @@ constexpr std::uint32_t kKeyL = 37;
 constexpr std::uint32_t kControlOption = 0x1800;
 constexpr HotKeyId kId{0x4E565843, 1};
 
-// An X server of its own on a free display number. It does not reset when its last client
-// leaves, which would also undo a changed keymap.
-struct Xvfb {
-  GObjectPtr<GSubprocess> server{g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE, nullptr, "Xvfb",
-                                                  "-displayfd", "1", "-nolisten", "tcp", "-noreset",
-                                                  nullptr)};
-  GObjectPtr<GDataInputStream> out{
-      g_data_input_stream_new(g_subprocess_get_stdout_pipe(server.get()))};
-  GCharPtr number{g_data_input_stream_read_line(out.get(), nullptr, nullptr, nullptr)};
-  std::string display = std::string(":") + (number ? number.get() : "");
-
-  ~Xvfb() { stop(); }
-  void stop() {
-    g_subprocess_force_exit(server.get());
-    g_subprocess_wait(server.get(), nullptr, nullptr);
-  }
-};
-
 TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyIsRefused) {
-  Xvfb x;
+  // An X server of its own on a free display number. It does not reset when its last client
+  // leaves, which would also undo a changed keymap.
+  ChildProcess xvfb({.argv = {"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-noreset"}});
+  const std::string display = ":" + xvfb.out().line();
   // xdotool's commands with key names, or Xvfb's keycodes: 46 at L's position, 57 at N's. Before
   // the last two rows l and n change places, as in a layout with another letter at L.
   struct Press : Row {
@@ -63,17 +48,17 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
   for (const Press& row : rows) {
     SCOPED_TRACE(row.name);
     if (row.keys == "key ctrl+alt+46") {
-      const std::unique_ptr<Display, GFree<XCloseDisplay>> d(XOpenDisplay(x.display.c_str()));
+      const std::unique_ptr<Display, GFree<XCloseDisplay>> d(XOpenDisplay(display.c_str()));
       KeySym atL[] = {XK_n, XK_N}, atN[] = {XK_l, XK_L};
       XChangeKeyboardMapping(d.get(), 46, 2, atL, 1);
       XChangeKeyboardMapping(d.get(), 57, 2, atN, 1);
     }
-    X11HotKeys hotKeys(x.display.c_str());
+    X11HotKeys hotKeys(display.c_str());
     int presses = 0;
     hotKeys.installHandler([&] { ++presses; });
     const auto registration = hotKeys.registerHotKey(kKeyL, kControlOption, kId);
     ASSERT_TRUE(registration);
-    ChildProcess({.argv = {"sh", "-c", "xdotool " + row.keys}, .env = {{"DISPLAY", x.display}}})
+    ChildProcess({.argv = {"sh", "-c", "xdotool " + row.keys}, .env = {{"DISPLAY", display}}})
         .finish();
     // The server sent our events before it answered xdotool's last request: once the
     // connection is drained, every press has been seen.
@@ -82,57 +67,56 @@ TEST(X11HotKeysTest, EachPressOfControlAltAtThePositionOfLIsOneCallAndATakenKeyI
     EXPECT_EQ(presses, row.expected) << row.keys;
   }
   // Another client holds the key; then the server goes away, which the process survives.
-  X11HotKeys first(x.display.c_str()), second(x.display.c_str());
+  X11HotKeys first(display.c_str()), second(display.c_str());
   auto held = first.registerHotKey(kKeyL, kControlOption, kId);
   EXPECT_TRUE(held);
   EXPECT_FALSE(second.registerHotKey(kKeyL, kControlOption, kId));
   // The key is given up without waiting, even for a server another client holds (a hang here).
-  std::unique_ptr<Display, GFree<XCloseDisplay>> holder(XOpenDisplay(x.display.c_str()));
+  std::unique_ptr<Display, GFree<XCloseDisplay>> holder(XOpenDisplay(display.c_str()));
   XGrabServer(holder.get());
   XSync(holder.get(), False);
   held.reset();
   holder.reset();
-  x.stop();
+  xvfb.signal(SIGKILL);
+  xvfb.wait();
   EXPECT_FALSE(second.registerHotKey(kKeyL, kControlOption, kId));
 }
 
 // Calls the fake portal's test interface; its text answer, "" without one.
 std::string fake(const PrivateBus& bus, const char* method, GVariant* args) {
-  const GVariantPtr reply = bus.call(kPortalName, kPortalPath, "org.nvx.FakePortal", method, args);
+  const GVariantPtr reply =
+      bus.call(kPortalName, kPortalPath, "org.nvx.FakePortal", method, args, "(s)");
   const gchar* text = "";
-  if (reply && g_variant_is_of_type(reply.get(), G_VARIANT_TYPE("(s)")))
-    g_variant_get(reply.get(), "(&s)", &text);
+  if (reply) g_variant_get(reply.get(), "(&s)", &text);
   return text;
 }
 
-// Presses, also in the session path `stale`; "<session path> <shortcuts>" once bound, "" when
-// nothing is bound in time.
-std::string press(const PrivateBus& bus, const char* stale, int ms = 5000) {
-  std::string bound;
-  spinUntil([&] { return !(bound = fake(bus, "Press", g_variant_new("(s)", stale))).empty(); }, ms);
+// The first text the fake portal answers to `method` with `args` (GVariant text, may be null)
+// within `ms`, with what came before dispatched; "" when none comes. Press answers
+// "<session path> <shortcuts>" once bound, Held the path of the oldest request it holds.
+std::string firstAnswer(const PrivateBus& bus, const char* method, const char* args,
+                        int ms = 5000) {
+  std::string text;
+  const auto call = [&] { return fake(bus, method, args ? g_variant_new_parsed(args) : nullptr); };
+  spinUntil([&] { return !(text = call()).empty(); }, ms);
   drain();
-  return bound;
+  return text;
 }
 
-// The path of the oldest request the portal holds, once it holds one.
-std::string held(const PrivateBus& bus) {
-  std::string path;
-  spinUntil([&] { return !(path = fake(bus, "Held", nullptr)).empty(); });
-  return path;
+// The fallback of a session with the portal: taking it fails the test.
+std::unique_ptr<HotKeys> unexpectedFallback() {
+  ADD_FAILURE() << "the fallback is for a session without the portal";
+  return std::make_unique<HeadlessHotKeys>();
 }
 
-// The key registered through the portal on `bus`, presses counted; the fallback (an in-memory
-// one that holds the key) is for a session without the portal, and fails the test if taken.
+// The key registered through the portal on `bus`, presses counted.
 struct PortalKey {
   std::unique_ptr<Bus> product;
   PortalHotKeys keys;
   int presses = 0;
   std::unique_ptr<HotKeyRegistration> registration;
-  explicit PortalKey(const PrivateBus& bus)
-      : product(Bus::open(bus.address())), keys(*product, [] {
-          ADD_FAILURE() << "the fallback is for a session without the portal";
-          return std::make_unique<HeadlessHotKeys>();
-        }) {
+  explicit PortalKey(const PrivateBus& bus, PortalHotKeys::Fallback fallback = unexpectedFallback)
+      : product(Bus::open(bus.address())), keys(*product, std::move(fallback)) {
     keys.installHandler([this] { ++presses; });
     registration = keys.registerHotKey(kKeyL, kControlOption, kId);
   }
@@ -150,7 +134,7 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
     PrivateBus bus;
     auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
     PortalKey key(bus);
-    const std::string bound = press(bus, "");
+    const std::string bound = firstAnswer(bus, "Press", "('',)");
     const std::string session = bound.substr(0, bound.find(' '));
     EXPECT_EQ(bound.substr(session.size()),
               " [('NVXC-1', {'description': <'Norvane hot key'>, "
@@ -163,7 +147,7 @@ TEST(PortalHotKeysTest, BindsThePreferredTriggerAndCountsOnlyThePortalsActivatio
     // application's.
     portal.reset();
     portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
-    EXPECT_EQ(press(bus, ""), bound);
+    EXPECT_EQ(firstAnswer(bus, "Press", "('',)"), bound);
     EXPECT_TRUE(session.ends_with("/Norvane")) << session;
     EXPECT_EQ(key.presses, 2);
   }
@@ -188,7 +172,7 @@ TEST(PortalHotKeysTest, TakesOnlyThePortalsResponseOnTheRequestsPath) {
     PrivateBus bus;
     const auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, "--hold"}, kPortalName);
     PortalKey key(bus);
-    const std::string created = held(bus);
+    const std::string created = firstAnswer(bus, "Held", nullptr);
     if (row.intruder == Forger) {
       forge(bus, key.product->uniqueName(), created.c_str(), kRequestInterface, kResponse,
             g_variant_new_parsed("(@u 0, {'session_handle': <'/org/nvx/Forged'>})"));
@@ -197,12 +181,12 @@ TEST(PortalHotKeysTest, TakesOnlyThePortalsResponseOnTheRequestsPath) {
       fake(bus, "Answer", g_variant_new("(us)", 0, other.c_str()));
     }
     fake(bus, "Answer", g_variant_new("(us)", row.create, ""));
-    if (row.create == 0 && !held(bus).empty())  // BindShortcuts has come
+    if (row.create == 0 && !firstAnswer(bus, "Held", nullptr).empty())  // BindShortcuts has come
       fake(bus, "Answer", g_variant_new("(us)", row.bind, ""));
     // A round trip to the agent: it has handled the answers and sent what follows them.
     forge(bus, key.product->uniqueName(), "/", "org.nvx.Test", "Settle", nullptr);
     EXPECT_EQ(fake(bus, "Held", nullptr), "");  // nothing asked again
-    const std::string bound = press(bus, "", row.bound ? 5000 : 0);
+    const std::string bound = firstAnswer(bus, "Press", "('',)", row.bound ? 5000 : 0);
     EXPECT_EQ(bound.rfind(std::string(kPortalPath) + "/session/", 0) == 0, row.bound) << bound;
     EXPECT_EQ(key.presses, row.bound ? 1 : 0);
   }
@@ -220,10 +204,10 @@ TEST(PortalHotKeysTest, APortalGoneInTheFirstHandshakeIsAskedAgain) {
     PrivateBus bus;
     auto portal = bus.startPeer({kPython, NVX_FAKE_PORTAL, row.mode}, kPortalName);
     PortalKey key(bus);
-    held(bus);  // CreateSession has come
+    firstAnswer(bus, "Held", nullptr);  // CreateSession has come
     portal.reset();
     portal = bus.startPeer({kPython, NVX_FAKE_PORTAL}, kPortalName);
-    EXPECT_NE(press(bus, ""), "");
+    EXPECT_NE(firstAnswer(bus, "Press", "('',)"), "");
     EXPECT_EQ(key.presses, 1);
   }
 }
@@ -232,21 +216,17 @@ TEST(PortalHotKeysTest, APortalGoneInTheFirstHandshakeIsAskedAgain) {
 // fallback, the X grab in a Wayland session.
 TEST(PortalHotKeysTest, WithoutThePortalTheKeyGoesToTheFallback) {
   PrivateBus bus;
-  const auto product = Bus::open(bus.address());
   HeadlessHotKeys* fallback = nullptr;
-  PortalHotKeys keys(*product, [&] {
+  PortalKey portal(bus, [&] {
     auto made = std::make_unique<HeadlessHotKeys>();
     fallback = made.get();
     return made;
   });
-  int presses = 0;
-  keys.installHandler([&] { ++presses; });
-  const auto registration = keys.registerHotKey(kKeyL, kControlOption, kId);
   ASSERT_TRUE(spinUntil([&] { return fallback && !fallback->registrations().empty(); }));
   const auto& key = fallback->registrations()[0];
   EXPECT_EQ(std::tie(key.keyCode, key.modifiers, key.id.id), std::tuple(kKeyL, kControlOption, 1u));
   fallback->press();
-  EXPECT_EQ(presses, 1);
+  EXPECT_EQ(portal.presses, 1);
 }
 
 }  // namespace

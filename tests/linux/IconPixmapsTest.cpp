@@ -11,8 +11,7 @@ TEST(IconPixmapsTest, GoOutAsArgbBytesInNetworkOrderAtEveryHostSizeKeepingPropor
   const auto copy = PixelImage(2, 1, {0x80FF0000u, 0x80FF0000u}).copy();
   const auto pixmaps = iconPixmaps(dynamic_cast<const PixelImage&>(*copy));
   ASSERT_EQ(pixmaps.size(), kIconPixmapSizes.size());
-  EXPECT_EQ(pixmaps[0].width, 16);
-  EXPECT_EQ(pixmaps[0].height, 8);
+  EXPECT_EQ(std::pair(pixmaps[0].width, pixmaps[0].height), std::pair(16, 8));
   const std::vector<std::uint8_t> first(pixmaps[0].bytes.begin(), pixmaps[0].bytes.begin() + 5);
   EXPECT_EQ(first, (std::vector<std::uint8_t>{0x80, 0xff, 0x00, 0x00, 0x80}));
 }

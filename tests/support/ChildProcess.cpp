@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 
 #include <fcntl.h>
+#include <gio/gunixinputstream.h>
 #include <grp.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -29,15 +30,10 @@ void childSetup(gpointer uid) {
   prctl(PR_SET_PDEATHSIG, SIGKILL);  // after the change of user, which clears it
 }
 
-// A pipe for the child's standard `stream`: the launcher takes the child's end, the other is
-// returned.
-int pipeFor(GSubprocessLauncher* launcher, int stream) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
-  if (stream == 0) g_subprocess_launcher_take_stdin_fd(launcher, fds[0]);
-  if (stream == 1) g_subprocess_launcher_take_stdout_fd(launcher, fds[1]);
-  if (stream == 2) g_subprocess_launcher_take_stderr_fd(launcher, fds[1]);
-  return stream == 0 ? fds[1] : fds[0];
+// The descriptor of a pipe from the child, handed to an Incoming to own and close.
+int takeFd(GInputStream* pipe) {
+  g_unix_input_stream_set_close_fd(G_UNIX_INPUT_STREAM(pipe), FALSE);
+  return g_unix_input_stream_get_fd(G_UNIX_INPUT_STREAM(pipe));
 }
 
 // A writer to a child that has gone must fail the test, not end it.
@@ -92,20 +88,16 @@ std::string Incoming::all(std::chrono::milliseconds timeout) {
 }
 
 ChildProcess::ChildProcess(Options options) {
-  const GObjectPtr<GSubprocessLauncher> launcher(g_subprocess_launcher_new(
-      options.capture ? G_SUBPROCESS_FLAGS_NONE
-                      : GSubprocessFlags(G_SUBPROCESS_FLAGS_STDOUT_SILENCE |
-                                         G_SUBPROCESS_FLAGS_STDERR_SILENCE)));
+  const int streams = options.capture
+                          ? G_SUBPROCESS_FLAGS_STDOUT_PIPE | G_SUBPROCESS_FLAGS_STDERR_PIPE
+                          : G_SUBPROCESS_FLAGS_STDOUT_SILENCE | G_SUBPROCESS_FLAGS_STDERR_SILENCE;
+  const GObjectPtr<GSubprocessLauncher> launcher(
+      g_subprocess_launcher_new(GSubprocessFlags(G_SUBPROCESS_FLAGS_STDIN_PIPE | streams)));
   GSubprocessLauncher* l = launcher.get();
   for (const auto& name : options.unsetEnv)
     g_subprocess_launcher_unsetenv(l, name.c_str());
   for (const auto& [name, value] : options.env)
     g_subprocess_launcher_setenv(l, name.c_str(), value.c_str(), TRUE);
-  in_ = pipeFor(l, 0);
-  if (options.capture) {
-    out_.fd_ = pipeFor(l, 1);
-    err_.fd_ = pipeFor(l, 2);
-  }
   for (const auto& [fd, number] : options.fds)
     g_subprocess_launcher_take_fd(l, fcntl(fd, F_DUPFD_CLOEXEC, 3), number);
   g_subprocess_launcher_set_child_setup(l, childSetup, GUINT_TO_POINTER(options.uid), nullptr);
@@ -117,35 +109,24 @@ ChildProcess::ChildProcess(Options options) {
   if (!proc_) throw std::runtime_error("cannot start " + options.argv.at(0));
   const gchar* id = g_subprocess_get_identifier(proc_.get());  // null once it ended
   pid_ = id ? static_cast<pid_t>(std::atoi(id)) : 0;
+  if (options.capture) {
+    out_.fd_ = takeFd(g_subprocess_get_stdout_pipe(proc_.get()));
+    err_.fd_ = takeFd(g_subprocess_get_stderr_pipe(proc_.get()));
+  }
 }
 
 ChildProcess::~ChildProcess() {
   if (running()) g_subprocess_force_exit(proc_.get());
   g_subprocess_wait(proc_.get(), nullptr, nullptr);
-  closeStdin();
-}
-
-bool ChildProcess::running() const {
-  return g_subprocess_get_identifier(proc_.get()) != nullptr;
-}
-
-void ChildProcess::signal(int signal) {
-  g_subprocess_send_signal(proc_.get(), signal);
 }
 
 bool ChildProcess::write(std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(in_, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
+  return g_output_stream_write_all(g_subprocess_get_stdin_pipe(proc_.get()), bytes.data(),
+                                   bytes.size(), nullptr, nullptr, nullptr);
 }
 
 void ChildProcess::closeStdin() {
-  if (in_ >= 0) close(in_);
-  in_ = -1;
+  g_output_stream_close(g_subprocess_get_stdin_pipe(proc_.get()), nullptr, nullptr);
 }
 
 std::optional<int> ChildProcess::wait(std::chrono::milliseconds timeout) {

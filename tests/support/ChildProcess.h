@@ -74,13 +74,11 @@ class ChildProcess {
     uid_t uid = 0;  // nonzero: run as this user and the group of the same number
   };
   explicit ChildProcess(Options options);
-  ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
+  ~ChildProcess();  // not copied: it owns the child's handle and pipes
 
   pid_t pid() const { return pid_; }  // 0 for a child that ended before it was asked
-  bool running() const;
-  void signal(int signal);
+  bool running() const { return g_subprocess_get_identifier(proc_.get()) != nullptr; }
+  void signal(int signal) { g_subprocess_send_signal(proc_.get(), signal); }
 
   bool write(std::string_view bytes);  // all of it to standard input; false when refused
   void closeStdin();
@@ -99,7 +97,6 @@ class ChildProcess {
  private:
   GObjectPtr<GSubprocess> proc_;
   pid_t pid_ = 0;
-  int in_ = -1;
   Incoming out_, err_;
 };
 

@@ -39,10 +39,8 @@ PrivateBus::PrivateBus(const std::string& limits) {
 PrivateBus::~PrivateBus() {
   connection_.reset();
   daemon_.reset();
-  if (!dir_.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
+  std::error_code ignored;  // also for an empty dir_, when no folder was made
+  std::filesystem::remove_all(dir_, ignored);
 }
 
 GObjectPtr<GDBusConnection> PrivateBus::connect() const {
@@ -62,13 +60,11 @@ std::unique_ptr<ChildProcess> PrivateBus::startPeer(const std::vector<std::strin
   if (!connection_) return nullptr;
   auto peer = std::make_unique<ChildProcess>(
       ChildProcess::Options{.argv = argv, .env = env(), .capture = false});
+  // GetNameOwner fails while nobody owns the name.
   const bool owned = waitFor([&] {
-    const GVariantPtr reply =
-        call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-             "NameHasOwner", g_variant_new("(s)", name.c_str()), "(b)");
-    gboolean has = FALSE;
-    if (reply) g_variant_get(reply.get(), "(b)", &has);
-    return has || !peer->running();
+    return call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                "GetNameOwner", g_variant_new("(s)", name.c_str())) != nullptr ||
+           !peer->running();
   });
   return owned && peer->running() ? std::move(peer) : nullptr;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gio/gio.h>
+#include <signal.h>
 
 #include <memory>
 #include <string>
@@ -21,9 +22,7 @@ class PrivateBus {
  public:
   // `limits`: <limit> elements of the daemon's configuration.
   explicit PrivateBus(const std::string& limits = "");
-  ~PrivateBus();
-  PrivateBus(const PrivateBus&) = delete;
-  PrivateBus& operator=(const PrivateBus&) = delete;
+  ~PrivateBus();  // not copied: it owns the daemon
 
   // Null when the daemon did not come up.
   GDBusConnection* connection() const { return connection_.get(); }
@@ -44,8 +43,11 @@ class PrivateBus {
 
   // Kills the daemon, as when the bus goes away.
   void kill() { daemon_.reset(); }
-  // Sends the daemon a signal: SIGSTOP freezes the bus, SIGCONT thaws it.
-  void signal(int signal) { daemon_->signal(signal); }
+  // Sends the daemon a signal before it returns (GSubprocess's go later, from GLib's worker
+  // thread): SIGSTOP freezes the bus, SIGCONT thaws it.
+  void signal(int signal) {
+    if (daemon_->pid() > 0) ::kill(daemon_->pid(), signal);  // not to our own process group
+  }
 
  private:
   std::string dir_;

@@ -250,7 +250,7 @@ TEST(DesktopAgentBusTest, AFrozenBusGetsTheLatestStateOnceAndHoldsUpNoExit) {
   g_usleep(500'000);  // the agent applies them meanwhile
   s.bus.signal(SIGCONT);
   EXPECT_TRUE(spinUntil([&] { return shows(100); }, 20'000));
-  EXPECT_LT(s.host->signalsSeen.size(), 40u);
+  EXPECT_LT(s.host->signalsSeen.size(), 60u);  // one each: 99; waiting, 20 to 40 here
 
   // Paced, so that each goes out and the socket fills.
   s.bus.signal(SIGSTOP);

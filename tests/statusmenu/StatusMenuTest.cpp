@@ -155,9 +155,7 @@ TEST(StatusMenuTest, ShowsTheTitleWithALeadingSpaceUnlessEquivalentAndEveryToolt
   EXPECT_EQ(*button->attributedTitle(),
             AttributedString(" Caf\xC3\xA9", {platform::FontRole::MonospacedDigitSemibold}));
   EXPECT_EQ(button->attributedTitleWrites, 1u);
-  StatusMenuModel model = menuOf({});
-  model.tooltip = "";
-  h.status->update(model);
+  h.status->update({});  // no title, no tooltip
   EXPECT_EQ(button->title(), "");
   EXPECT_EQ(button->attributedTitleWrites, 2u);
   EXPECT_EQ(button->toolTip(), "");
@@ -166,48 +164,43 @@ TEST(StatusMenuTest, ShowsTheTitleWithALeadingSpaceUnlessEquivalentAndEveryToolt
 TEST(StatusMenuTest, BlackInstallsAFreshTemplateCopyAndOtherStylesTheSharedImage) {
   Harness h;
   auto* button = h.button();
-  StatusMenuModel model = menuOf({});
-  model.iconStyle = "black";
-  h.status->update(model);
+  const StatusMenuModel black{.iconStyle = "black"};
+  h.status->update(black);
   const auto firstCopy = button->image();
   EXPECT_NE(firstCopy, h.appImage);
   EXPECT_TRUE(firstCopy->isTemplate());
   EXPECT_EQ(firstCopy->size(), (platform::Size{18, 18}));
   EXPECT_FALSE(h.appImage->isTemplate());
-  h.status->update(model);
+  h.status->update(black);
   EXPECT_NE(button->image(), firstCopy) << "every black update installs a new copy";
 
   for (const char* style : {"Black", "blue"}) {
-    model.iconStyle = style;
-    h.status->update(model);
+    h.status->update({.iconStyle = style});
     EXPECT_EQ(button->image(), h.appImage) << style;
     EXPECT_FALSE(h.appImage->isTemplate()) << style;
   }
   const auto writes = button->imageWrites;
-  model.iconStyle.reset();
-  h.status->update(model);
+  h.status->update({});
   EXPECT_EQ(button->imageWrites, writes) << "the same image object is not set again";
 }
 
 TEST(StatusMenuTest, BlackWithoutACopyMakesTheSharedImageATemplateAndWithoutAnImageShowsNone) {
   Harness h, noImage({}, false);
   h.appImage->copyFails = true;
-  StatusMenuModel model = menuOf({});
-  model.iconStyle = "black";
-  h.status->update(model);
+  const StatusMenuModel black{.iconStyle = "black"};
+  h.status->update(black);
   EXPECT_EQ(h.button()->image(), h.appImage);
   EXPECT_TRUE(h.appImage->isTemplate());
-  noImage.status->update(model);
+  noImage.status->update(black);
   EXPECT_EQ(noImage.button()->image(), nullptr);
   EXPECT_EQ(noImage.button()->imageWrites, 0u);
 }
 
 TEST(StatusMenuTest, ChoosingEntriesReportsIdsAndShareOpensThePickerWhenThereIsText) {
   Harness h;
-  StatusMenuModel model = menuOf({entry("share"), entry("sub").children({entry("deep")}),
-                                  entry("off").disabled(), entry("plain")});
-  model.shareText = "Try it";
-  h.status->update(model);
+  const std::vector<Item> items{entry("share"), entry("sub").children({entry("deep")}),
+                                entry("off").disabled(), entry("plain")};
+  h.status->update({.items = items, .shareText = "Try it"});
   EXPECT_TRUE(h.entryAt(0).click());
   EXPECT_FALSE(h.entryAt(1).click()) << "an entry with a submenu is never reported";
   EXPECT_TRUE(h.entryAt(1).headlessSubmenu()->headlessItem(0).click());
@@ -219,8 +212,7 @@ TEST(StatusMenuTest, ChoosingEntriesReportsIdsAndShareOpensThePickerWhenThereIsT
   EXPECT_EQ(std::tie(shown.text, shown.view, shown.rect),
             std::tuple("Try it", h.button(), h.button()->bounds()));
 
-  model.shareText.reset();
-  h.status->update(model);
+  h.update(items);
   h.entryAt(0).click();
   EXPECT_EQ(h.actions.back(), "share");
   h.entryAt(0).setRepresentedObject(std::nullopt);  // reports nothing
@@ -230,9 +222,7 @@ TEST(StatusMenuTest, ChoosingEntriesReportsIdsAndShareOpensThePickerWhenThereIsT
 
 TEST(StatusMenuTest, WithoutAButtonTheMenuIsStillMaintainedAndShareIsReported) {
   Harness h({.statusItemsHaveButton = false});
-  StatusMenuModel model = menuOf({entry("share"), entry("b")}, "3");
-  model.shareText = "text";
-  h.status->update(model);
+  h.status->update({.title = "3", .items = {entry("share"), entry("b")}, .shareText = "text"});
   ASSERT_EQ(h.menu().itemCount(), 2u);
   h.status->showMenuForCheck(1);
   EXPECT_EQ(h.platform.clock().pendingCount(), 1u);

@@ -14,14 +14,10 @@ using Ids = std::vector<std::uint64_t>;
 
 // Ids of the entries of `menu` and of their submenus, in pre-order: they change exactly when
 // an entry object is replaced.
-Ids entryIds(const HeadlessMenu& menu) {
-  Ids ids;
+Ids entryIds(const HeadlessMenu& menu, Ids ids = {}) {
   for (std::size_t i = 0; i < menu.itemCount(); ++i) {
     ids.push_back(menu.headlessItem(i).id());
-    if (auto* sub = menu.headlessItem(i).headlessSubmenu()) {
-      for (auto id : entryIds(*sub))
-        ids.push_back(id);
-    }
+    if (auto* sub = menu.headlessItem(i).headlessSubmenu()) ids = entryIds(*sub, std::move(ids));
   }
   return ids;
 }

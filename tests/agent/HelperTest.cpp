@@ -137,10 +137,9 @@ class HelperTest : public testing::Test, public platform::HeadlessObserver {
 // The agent asks for its parent, its picture and the registration of its bundle.
 TEST_F(HelperTest, LaunchesAndTerminatesAtOnceOnEmptyInput) {
   runAgent("");
-  const Calls& calls = app->calls();
   for (const std::string& call : Calls{"runningApplication " + std::to_string(getppid()),
                                        "bundleImage orvel", "registerBundle"})
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), call), 1) << call;
+    EXPECT_EQ(std::count(app->calls().begin(), app->calls().end(), call), 1) << call;
   EXPECT_EQ(callsAfterLaunch(), Calls{"terminate"});
   ASSERT_EQ(hotKeys.registrations().size(), 1u);
   const auto& key = hotKeys.registrations()[0];  // the id's signature is 'NVXC'

@@ -99,7 +99,6 @@ TEST(MessageDecoderTest, DecodesEachFieldOfAnEntry) {
       {"EmptyValues",
        R"({"id":"","text":"","children":[]})",
        {.id = "", .text = "", .children = Items{}}},
-      {"CheckedFalse", R"({"checked":false})", {.checked = false}},
       {"KeysMatchExactly", R"({"ID":"x","Text":"y","id ":"z","checked ":1})", {}},
       {"LastIdWins", R"({"id":"a","id":"b"})", {.id = "b"}},
       {"LastNullWins", R"({"id":"a","id":null})", {}},

@@ -1,12 +1,12 @@
 #include "nvx-menubar/Helper.h"
 
 #include <fcntl.h>
+#include <glib.h>
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <pthread.h>
 #include <unistd.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -199,10 +199,12 @@ TEST_F(HelperTest, DumpsAndShowsTheMenuOnlyWhenTheirSwitchIsExactlyOne) {
 TEST_F(HelperTest, PostsEachNoteWithAFreshIdentifierAndTheDefaultSound) {
   runAgent(kNote + "\n" + kNote + "\n" + test::noteJson("", ""));
   ASSERT_EQ(posted.size(), 3u);
-  // An upper-case version 4 UUID of the RFC 4122 variant.
-  const std::regex uuid("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}");
   for (const auto& r : posted) {
-    EXPECT_TRUE(std::regex_match(r.identifier, uuid)) << r.identifier;
+    // An upper-case version 4 UUID of the RFC 4122 variant.
+    EXPECT_TRUE(g_regex_match_simple(
+        "^[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}$",
+        r.identifier.c_str(), G_REGEX_DEFAULT, G_REGEX_MATCH_DEFAULT))
+        << r.identifier;
     EXPECT_TRUE(r.defaultSound);
   }
   EXPECT_NE(posted[0].identifier, posted[1].identifier);

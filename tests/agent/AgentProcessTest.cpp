@@ -56,8 +56,7 @@ TEST(AgentProcessTest, KeepsWorkingAfterTheParentClosesItsEndOfStdoutOrStderr) {
     EXPECT_EQ(user.reports.line(), "share hi") << stdoutClosed;
     child.write(kMenuAndNote);
     EXPECT_EQ(user.reports.line(), "notification T|B") << stdoutClosed;
-    const Outcome outcome = child.finish();
-    EXPECT_EQ(std::pair(outcome.status, outcome.signal), std::pair(0, 0)) << stdoutClosed;
+    EXPECT_EQ(child.finish().status, 0) << stdoutClosed;  // -1 when a signal ended it
   }
 }
 

@@ -77,18 +77,10 @@ class HelperTest : public testing::Test, public platform::HeadlessObserver {
     unsetenv("NVX_DUMP_MENU");
     unsetenv("NVX_SHOW_MENU");
   }
-  void TearDown() override { end(); }
-
-  // Releases the agent of the last run (before the platform objects it holds) and its input.
-  void end() {
-    helper.reset();
-    if (in >= 0) close(in);
-    in = -1;
-  }
-
-  // Runs the agent on `input` until it terminates at end of input.
+  // Runs the agent on `input` until it terminates at end of input, having released the agent
+  // of the last run before the platform objects it holds.
   void runAgent(const std::string& input, Options options = {}) {
-    end();
+    helper.reset();
     app = std::make_unique<HeadlessApplication>(HeadlessApplication::Options{
         options.parentIsApplication,
         std::make_shared<platform::HeadlessImage>("orvel", platform::Size{36, 36})});
@@ -99,13 +91,13 @@ class HelperTest : public testing::Test, public platform::HeadlessObserver {
     ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
     ASSERT_EQ(write(fds[1], input.data(), input.size()), static_cast<ssize_t>(input.size()));
     close(fds[1]);
-    in = fds[0];
     helper = std::make_shared<Helper>(AgentPlatform{*app, ui, *center, hotKeys},
-                                      Streams{in, 1, 2, options.read, &recordingWrite});
+                                      Streams{fds[0], 1, 2, options.read, &recordingWrite});
     app->setDelegate(helper.get());
     app->setActivationPolicyAccessory();
     app->run();
     helper->joinReader();
+    close(fds[0]);
   }
 
   void notificationPosted(const platform::NotificationRequest& request) override {
@@ -124,8 +116,6 @@ class HelperTest : public testing::Test, public platform::HeadlessObserver {
     }
     return text;
   }
-  std::string stdoutText() { return written("out "); }
-  std::string stderrText() { return written("err "); }
 
   // The calls recorded after the launch sequence ended.
   Calls callsAfterLaunch() const {
@@ -142,22 +132,20 @@ class HelperTest : public testing::Test, public platform::HeadlessObserver {
   std::unique_ptr<platform::HeadlessNotificationCenter> center;
   std::vector<platform::NotificationRequest> posted;
   std::shared_ptr<Helper> helper;
-  int in = -1;  // the read end of the input pipe
 };
 
 // The agent asks for its parent, its picture and the registration of its bundle.
 TEST_F(HelperTest, LaunchesAndTerminatesAtOnceOnEmptyInput) {
   runAgent("");
-  const Calls& calls = app->calls();
   for (const std::string& call : Calls{"runningApplication " + std::to_string(getppid()),
                                        "bundleImage orvel", "registerBundle"})
-    EXPECT_EQ(std::count(calls.begin(), calls.end(), call), 1) << call;
+    EXPECT_EQ(std::count(app->calls().begin(), app->calls().end(), call), 1) << call;
   EXPECT_EQ(callsAfterLaunch(), Calls{"terminate"});
   ASSERT_EQ(hotKeys.registrations().size(), 1u);
   const auto& key = hotKeys.registrations()[0];  // the id's signature is 'NVXC'
   EXPECT_EQ(std::tie(key.keyCode, key.modifiers, key.id.signature, key.id.id),
             std::tuple(37u, 0x1800u, 0x4E565843u, 1u));
-  EXPECT_EQ(stdoutText() + stderrText(), "");
+  EXPECT_EQ(written("out ") + written("err "), "");
 }
 
 TEST_F(HelperTest, AppliesEachLineInOrderEachMenuBeforeItsNoteAndDumpsMenusWhenAsked) {
@@ -169,7 +157,6 @@ TEST_F(HelperTest, AppliesEachLineInOrderEachMenuBeforeItsNoteAndDumpsMenusWhenA
                                        "post T|B", "err bar: [orvel]\n", "post T|B",
                                        "err bar: [orvel] 2\n(NO ICON) B\n", "terminate"}));
   EXPECT_EQ(center->lastAuthorizationOptions(), 6u);  // sound and alert
-  EXPECT_EQ(stdoutText(), "");
 }
 
 // The system's default for new threads is small on macOS (512 KiB); made as small here, it
@@ -196,7 +183,7 @@ TEST_F(HelperTest, AppliesABurstOfMenusOneByOneInOrder) {
     dumps += "bar: [orvel] " + std::to_string(i) + "\n";
   }
   runAgent(input);
-  EXPECT_EQ(stderrText(), dumps);
+  EXPECT_EQ(written("err "), dumps);
 }
 
 TEST_F(HelperTest, DumpsAndShowsTheMenuOnlyWhenTheirSwitchIsExactlyOne) {
@@ -204,7 +191,7 @@ TEST_F(HelperTest, DumpsAndShowsTheMenuOnlyWhenTheirSwitchIsExactlyOne) {
     setenv("NVX_DUMP_MENU", value, 1);
     setenv("NVX_SHOW_MENU", value, 1);
     runAgent(kMenuA + "\n");
-    EXPECT_EQ(stderrText(), "") << '"' << value << '"';
+    EXPECT_EQ(written("err "), "") << '"' << value << '"';
     EXPECT_EQ(ui.clock().pendingCount(), 0u) << '"' << value << '"';
   }
 }
@@ -222,7 +209,6 @@ TEST_F(HelperTest, PostsEachNoteWithAFreshIdentifierAndTheDefaultSound) {
   }
   EXPECT_NE(posted[0].identifier, posted[1].identifier);
   EXPECT_EQ(callsAfterLaunch(), (Calls{"post T|B", "post T|B", "post |", "terminate"}));
-  EXPECT_EQ(stdoutText() + stderrText(), "");
 }
 
 TEST_F(HelperTest, YieldsToTheParentBeforeWritingExceptForQuietActions) {
@@ -252,9 +238,9 @@ TEST_F(HelperTest, ReportsUserActionsAsEventLines) {
   EXPECT_TRUE(menu.headlessItem(2).click());  // "share", with a share text: the picker
   hotKeys.press();
   EXPECT_TRUE(center->click());  // completion is called before "open" is written
-  EXPECT_EQ(stdoutText(), "a\ncard\n");
+  EXPECT_EQ(written("out "), "a\ncard\n");
   EXPECT_EQ(app->runQueued(), 1u);
-  EXPECT_EQ(stdoutText(), "a\ncard\nopen\n");
+  EXPECT_EQ(written("out "), "a\ncard\nopen\n");
 }
 
 TEST_F(HelperTest, HoldsNoRecordOfTheNotesAndSharesItHandled) {

@@ -187,9 +187,10 @@ class Source:
 def table_lines(path):
     support = os.path.join(os.path.dirname(path), "..", "support", "Agent.h")
     source = Source(open(path, encoding="utf-8").read(), open(support, encoding="utf-8").read())
-    whole = list(source.rows("DecodesOrDropsTheWholeLine", "}) {", r'C\{"(\w+)",'))
+    whole = list(source.rows("DecodesOrDropsTheWholeLine", "}) {", r'Case\{"(\w+)",'))
     fields = list(source.rows("const Case cases[] = {", "};", r'^\s*\{"(\w+)",', "menuJson"))
-    assert len(whole) == source.text.count('C{"') and fields, "the tables were not read whole"
+    assert whole and fields and len(whole) == source.text.count('Case{"'), \
+        "the tables were not read whole"
     return whole + fields
 
 

@@ -65,8 +65,9 @@ TEST(LineFramerTest, DropsALineOverTheLimitAndReadsTheNextOne) {
 }
 
 // Reads served from a script: each step returns bytes, an error, or end of input.
+using Reads = std::vector<std::pair<ssize_t, std::string>>;
 struct ScriptedRead {
-  static inline std::vector<std::pair<ssize_t, std::string>> steps;
+  static inline Reads steps;
   static inline std::size_t next = 0;
   static ssize_t read(int, void* buf, std::size_t count) {
     if (next == steps.size()) return 0;
@@ -76,16 +77,26 @@ struct ScriptedRead {
       return -1;
     }
     EXPECT_LE(bytes.size(), count);
-    bytes.copy(static_cast<char*>(buf), bytes.size());
-    return static_cast<ssize_t>(bytes.size());
+    return static_cast<ssize_t>(bytes.copy(static_cast<char*>(buf), bytes.size()));
   }
 };
 
-Lines readAll(std::vector<std::pair<ssize_t, std::string>> steps) {
+// The lines read from a script by run(), or with `byLoop` as an event loop reads, one read a
+// call, then "calls N" until one said no more.
+Lines readAll(Reads steps, bool byLoop = false) {
   ScriptedRead::steps = std::move(steps);
   ScriptedRead::next = 0;
   Lines lines;
-  LineReader(0, &ScriptedRead::read).run([&](std::string_view l) { lines.emplace_back(l); });
+  const auto collect = [&](std::string_view l) { lines.emplace_back(l); };
+  LineReader reader(0, &ScriptedRead::read);
+  if (!byLoop) {
+    reader.run(collect);
+    return lines;
+  }
+  int calls = 1;
+  while (reader.readAvailable(collect))
+    ++calls;
+  lines.push_back("calls " + std::to_string(calls));
   return lines;
 }
 
@@ -94,31 +105,18 @@ TEST(LineReaderTest, RetriesOnEintrAndEndsOnOtherErrorsWithTheLastLine) {
   EXPECT_EQ(readAll({{3, "a\nb"}, {-EIO, ""}, {2, "c\n"}}), (Lines{"a", "b"}));
 }
 
-// Read by an event loop, one read a call: EAGAIN and EINTR wait for more, keeping the part of
-// a line read so far; end of input and errors end it with the last line; a line over the limit
-// is dropped as it streams by. Returns the lines, then "calls N" until one said no more.
-Lines readEach(std::vector<std::pair<ssize_t, std::string>> steps) {
-  ScriptedRead::steps = std::move(steps);
-  ScriptedRead::next = 0;
-  Lines lines;
-  LineReader reader(0, &ScriptedRead::read);
-  int calls = 1;
-  while (reader.readAvailable([&](std::string_view l) { lines.emplace_back(l); }))
-    ++calls;
-  lines.push_back("calls " + std::to_string(calls));
-  return lines;
-}
-
+// By an event loop: EAGAIN and EINTR wait for more, keeping the part of a line read so far; end
+// of input and errors end it with the last line; a line over the limit is dropped as it streams
+// by.
 TEST(LineReaderTest, ReadsWhatHasArrivedAndTellsWhetherMoreMayCome) {
-  EXPECT_EQ(readEach({{3, "a\nb"}, {-EAGAIN, ""}, {-EINTR, ""}, {2, "c\n"}, {1, "d"}}),
+  EXPECT_EQ(readAll({{3, "a\nb"}, {-EAGAIN, ""}, {-EINTR, ""}, {2, "c\n"}, {1, "d"}}, true),
             (Lines{"a", "bc", "d", "calls 6"}));
-  EXPECT_EQ(readEach({{3, "a\nb"}, {-EIO, ""}, {2, "c\n"}}), (Lines{"a", "b", "calls 2"}));
+  EXPECT_EQ(readAll({{3, "a\nb"}, {-EIO, ""}, {2, "c\n"}}, true), (Lines{"a", "b", "calls 2"}));
   const std::string block(LineReader::kBlockSize, 'x');
-  std::vector<std::pair<ssize_t, std::string>> over(LineFramer::kMaxLine / block.size() + 1,
-                                                    {block.size(), block});
+  Reads over(LineFramer::kMaxLine / block.size() + 1, {block.size(), block});
   over.push_back({-EAGAIN, ""});
   over.push_back({4, "\nok\n"});
-  EXPECT_EQ(readEach(over), (Lines{"ok", "calls " + std::to_string(over.size() + 1)}));
+  EXPECT_EQ(readAll(over, true), (Lines{"ok", "calls " + std::to_string(over.size() + 1)}));
 }
 
 // A parent on an event loop hands over a non-blocking pipe: a read with nothing there yet is

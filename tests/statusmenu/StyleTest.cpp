@@ -18,6 +18,7 @@ using platform::TextTab;
 const std::string kFFFC(AttributedString::kAttachmentCharacter);
 constexpr FontRole kMenu = FontRole::Menu;
 constexpr ColorRole kGrey = ColorRole::SecondaryLabel;
+constexpr ControlState kOn = ControlState::On;
 
 platform::ParagraphStyle tabAt(double location) {
   return {{TextTab{TextTab::Alignment::Right, location}}};
@@ -33,41 +34,39 @@ AttributedString titled(std::string text, const std::vector<AttributeRun>& runs)
 
 class StyleTest : public ::testing::Test {
  protected:
-  // Styles `on` (a fresh entry when null) as `item` and returns its title.
-  const AttributedString& styled(const Item& item, double tab = 100,
-                                 platform::MenuItem* on = nullptr) {
-    if (!on) {
-      entry_ = platform_.createMenuItem("", platform::MenuAction::Chosen);
-      on = entry_.get();
-    }
-    style(*on, item, tab, platform_);
-    return *on->attributedTitle();
+  // Styles the test's one entry as `item`, with the tab at 100, and returns its title.
+  const AttributedString& styled(const Item& item) {
+    style(*entry_, item, 100, platform_);
+    return *entry_->attributedTitle();
   }
 
   platform::HeadlessToolkit platform_;
-  std::unique_ptr<platform::MenuItem> entry_;
+  std::unique_ptr<platform::MenuItem> entry_ =
+      platform_.createMenuItem("", platform::MenuAction::Chosen);
 };
 
-// Ranges count UTF-16 units; the detail and its tab are in the menu font, grey or green.
-TEST_F(StyleTest, GivesTheTitleItsTextAndDetailWithTheirFontsColoursAndTab) {
+// Ranges count UTF-16 units; the detail and its tab are in the menu font, grey or green. The
+// rows restyle one entry in turn: only checked true turns its state on, from whatever it was.
+TEST_F(StyleTest, GivesTheTitleItsTextAndDetailWithTheirFontsColoursAndTabAndTheState) {
   struct Title : Row {
     Item item;
     AttributedString title;
+    ControlState state = ControlState::Off;
   };
   const Title cases[] = {
-      {"TextAndDetail", entry("a").text("abc").detail("xy"),
-       titled("abc\txy", {{{0, 6}, kMenu}, {{3, 3}, kGrey}, {{0, 6}, tabAt(100)}})},
+      {"TextAndDetailChecked", entry("a").text("abc").detail("xy").checked(),
+       titled("abc\txy", {{{0, 6}, kMenu}, {{3, 3}, kGrey}, {{0, 6}, tabAt(100)}}), kOn},
       {"BoldNeverTheDetail", entry("a").text("abc").detail("xy").bold(),
        titled("abc\txy", {{{0, 3}, FontRole::BoldSystem},
                           {{3, 3}, kMenu},
                           {{3, 3}, kGrey},
                           {{0, 6}, tabAt(100)}})},
-      {"OnlyAnId", entry("a"), titled("", {})},
+      {"OnlyAnIdChecked", entry("a").checked(), titled("", {}), kOn},
+      {"NotReadyUnchecked", entry("a").text("t").detail("d").ready(false).checked(false),
+       titled("t\td", {{{0, 3}, kMenu}, {{1, 2}, kGrey}, {{0, 3}, tabAt(100)}})},
       {"ReadyWithoutDetail", entry("a").text("t").ready(), titled("t", {{{0, 1}, kMenu}})},
       {"ReadyDetail", entry("a").text("t").detail("d").ready(),
        titled("t\td", {{{0, 3}, kMenu}, {{1, 2}, ColorRole::SystemGreen}, {{0, 3}, tabAt(100)}})},
-      {"NotReady", entry("a").text("t").detail("d").ready(false),
-       titled("t\td", {{{0, 3}, kMenu}, {{1, 2}, kGrey}, {{0, 3}, tabAt(100)}})},
       {"EmptyDetailIsNone", entry("a").text("abc").detail(""), titled("abc", {{{0, 3}, kMenu}})},
       {"SpaceIsADetail", entry("a").text("abc").detail(" "),
        titled("abc\t ", {{{0, 5}, kMenu}, {{3, 2}, kGrey}, {{0, 5}, tabAt(100)}})},
@@ -81,6 +80,8 @@ TEST_F(StyleTest, GivesTheTitleItsTextAndDetailWithTheirFontsColoursAndTab) {
   for (const Title& row : cases) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(styled(row.item), row.title);
+    EXPECT_EQ(entry_->state(), row.state);
+    EXPECT_EQ(entry_->representedObject(), "a");
   }
 }
 
@@ -99,26 +100,6 @@ TEST_F(StyleTest, AnIconIsAConfiguredSymbolOnOneCharacterAndTwoSpacesInTheTextsF
   auto* image = dynamic_cast<platform::HeadlessImage*>(attachment->image.get());
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->symbolPointSize(), 13);
-}
-
-// Restyling one entry: only checked true turns the state on. What else of an entry styling may
-// not touch is the refresh's to show (StatusMenuTest).
-TEST_F(StyleTest, SetsTheStateOnOnlyForCheckedTrueAndTheIdAsRepresentedObject) {
-  auto e = platform_.createMenuItem("", platform::MenuAction::Chosen);
-  struct Check : Row {
-    std::optional<bool> checked;
-    ControlState state;
-  };
-  for (const Check& row :
-       {Check{"True", true, ControlState::On}, Check{"Absent", {}, ControlState::Off},
-        Check{"TrueAgain", true, ControlState::On}, Check{"False", false, ControlState::Off}}) {
-    SCOPED_TRACE(row.name);
-    Item item = entry("a");
-    item.checked = row.checked;
-    styled(item, 100, e.get());
-    EXPECT_EQ(e->state(), row.state) << row.checked.value_or(false);
-    EXPECT_EQ(e->representedObject(), "a");
-  }
 }
 
 }  // namespace

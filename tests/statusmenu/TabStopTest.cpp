@@ -23,9 +23,8 @@ TEST(TabStopTest, WidestDetailedTextPlusGapPlusWidestDetailRoundedUp) {
       {"TextWithoutDetailDoesNotCount",
        {entry("a").text("aaaaaaaaaa"), entry("b").text("ab").detail("xyz")},
        14 + 32 + 21},
-      {"BoldMeasuredBoldRoundedUp",
-       {entry("a").text("abc").bold().detail("xy")},
-       69},  // 22.5 + 32 + 14 = 68.5
+      // 22.5 + 32 + 14 = 68.5
+      {"BoldMeasuredBoldRoundedUp", {entry("a").text("abc").bold().detail("xy")}, 69},
       {"WidestOfEachColumn",
        {entry("a").text("abcd").detail("x"), entry("b").text("a").detail("xyz")},
        28 + 32 + 21},

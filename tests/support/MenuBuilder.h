@@ -45,10 +45,6 @@ inline ItemBuilder separator() {
   return {};
 }
 
-inline StatusMenuModel menuOf(std::vector<Item> items, std::string title = "") {
-  return {keep(std::move(title)), "tip", std::move(items), std::nullopt, std::nullopt};
-}
-
 // A StatusMenu on the in-memory platform, with the ids it reported; `onChosen` runs after each.
 struct Harness {
   explicit Harness(platform::HeadlessOptions options = {}, bool withImage = true)
@@ -64,8 +60,9 @@ struct Harness {
             },
             platform)) {}
 
+  // A menu of `items`, titled `title`, with the tooltip "tip".
   void update(std::vector<Item> items, std::string title = "") {
-    status->update(menuOf(std::move(items), std::move(title)));
+    status->update({keep(std::move(title)), "tip", std::move(items)});
   }
   platform::HeadlessStatusItem& item() { return *platform.statusBar().items().back(); }
   auto* button() { return static_cast<platform::RecordingStatusButton*>(item().headlessButton()); }

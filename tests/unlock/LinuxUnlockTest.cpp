@@ -36,6 +36,7 @@ constexpr Method kListsOurs{"a(ssssssuuua{ss})",
                             "'', 0, 0, 1, {})]"};
 constexpr Method kListsAnother{"a(ssssssuuua{ss})",
                                "ret = [('org.example.other', '', '', '', '', '', 0, 0, 1, {})]"};
+constexpr Method kListsIdsOnly{"as", "ret = ['org.norvane.unlock']"};
 
 class LinuxUnlockTest : public ::testing::Test {
  protected:
@@ -56,13 +57,6 @@ class LinuxUnlockTest : public ::testing::Test {
         mock("AddMethod", g_variant_new("(sssss)", kPolkitInterface, name, in, m.out, m.code)));
   }
 
-  void startFprintdPeer(const char* parameters) {
-    fprintd_ = bus_.startPeer(
-        {kPython, "-m", "dbusmock", "--system", "-t", NVX_FPRINTD_PEER, "-p", parameters},
-        kFprintName);
-    ASSERT_TRUE(fprintd_) << "fprintd peer did not start";
-  }
-
   GVariantPtr mock(const char* method, GVariant* args) {
     return bus_.call(kPolkitName, kPolkitPath, kMockInterface, method, args);
   }
@@ -78,13 +72,6 @@ class LinuxUnlockTest : public ::testing::Test {
       found.push_back(GCharPtr(g_variant_print(args, FALSE)).get());
     if (calls) g_variant_iter_free(calls);
     return found;
-  }
-
-  // With GLib's debug output on, which must reach neither stream.
-  Outcome run(const std::vector<std::string>& args) {
-    auto options = unlockCommand(bus_, args);
-    options.env.insert({{"G_DBUS_DEBUG", "all"}, {"G_MESSAGES_DEBUG", "all"}});
-    return ChildProcess(options).finish();
   }
 
   // Starts nvx-unlock and waits until its check has reached the (hanging) authority.
@@ -121,12 +108,7 @@ const RunCase kRunCases[] = {
     {"NoAuthorityChecksNo", {"check"}, {}, {}, kEnrolledFinger, kNo},
     {"ActionUnknownFails", {}, kGrants, kListsAnother, kEnrolledFinger, kFail},
     {"ActionUnknownChecksNo", {"check"}, kGrants, kListsAnother, kEnrolledFinger, kNo},
-    {"ListingOfAnotherType",
-     {},
-     kGrants,
-     Method{"as", "ret = ['org.norvane.unlock']"},
-     kEnrolledFinger,
-     kFail},
+    {"ListingOfAnotherType", {}, kGrants, kListsIdsOnly, kEnrolledFinger, kFail},
     {"EnrolledFingerChecksYes", {"check"}, kGrants, {}, kEnrolledFinger, kYes},
     {"NoFprintdChecksNo", {"check"}, kGrants, {}, nullptr, kNo},
     {"NoEnrolledPrintsChecksNo", {"check"}, kGrants, {}, R"({"device": true})", kNo},
@@ -137,8 +119,16 @@ class RunTest : public LinuxUnlockTest, public ::testing::WithParamInterface<Run
 TEST_P(RunTest, AnswersFromTheAuthorityAndTheSensor) {
   const RunCase& c = GetParam();
   if (c.check) startPolkit(&*c.check, c.enumerate.value_or(kListsOurs));
-  if (c.fprintd) startFprintdPeer(c.fprintd);
-  EXPECT_EQ(run(c.args), c.expected);
+  if (c.fprintd) {
+    fprintd_ = bus_.startPeer(
+        {kPython, "-m", "dbusmock", "--system", "-t", NVX_FPRINTD_PEER, "-p", c.fprintd},
+        kFprintName);
+    ASSERT_TRUE(fprintd_) << "fprintd peer did not start";
+  }
+  // With GLib's debug output on, which must reach neither stream.
+  auto options = unlockCommand(bus_, c.args);
+  options.env.insert({{"G_DBUS_DEBUG", "all"}, {"G_MESSAGES_DEBUG", "all"}});
+  EXPECT_EQ(ChildProcess(options).finish(), c.expected);
   EXPECT_EQ(checks().size(), c.check && !c.enumerate && c.args.empty() ? 1u : 0u);
 }
 
@@ -159,17 +149,15 @@ TEST_F(LinuxUnlockTest, AsksForItselfInteractivelyWithoutDetails) {
   const auto calls = checks();
   ASSERT_EQ(calls.size(), 1u);
   // The start time differs per run: a positive number.
-  const std::string startTime = "'start-time': <uint64 ";
-  const std::unique_ptr<GRegex, GFree<g_regex_unref>> number(g_regex_new(
-      (startTime + "[1-9][0-9]*>").c_str(), G_REGEX_DEFAULT, G_REGEX_MATCH_DEFAULT, nullptr));
-  const std::string printed =
-      GCharPtr(g_regex_replace_literal(number.get(), calls[0].c_str(), -1, 0,
-                                       (startTime + "T>").c_str(), G_REGEX_MATCH_DEFAULT, nullptr))
-          .get();
+  const std::unique_ptr<GRegex, GFree<g_regex_unref>> startTime(g_regex_new(
+      "'start-time': <uint64 [1-9][0-9]*>", G_REGEX_DEFAULT, G_REGEX_MATCH_DEFAULT, nullptr));
+  const GCharPtr printed(g_regex_replace_literal(
+      startTime.get(), calls[0].c_str(), -1, 0, "'start-time': T", G_REGEX_MATCH_DEFAULT, nullptr));
   // Subject, action, details (none: the prompt is not sent), AllowUserInteraction, cancellation.
-  EXPECT_EQ(printed, "[<('unix-process', {'pid': <uint32 " + pid + ">, " + startTime + "T>, " +
-                         "'uid': <" + std::to_string(getuid()) + ">})>, " +
-                         "<'org.norvane.unlock'>, <@a{ss} {}>, <uint32 1>, <'nvx-unlock'>]");
+  EXPECT_EQ(std::string(printed.get()),
+            "[<('unix-process', {'pid': <uint32 " + pid + ">, 'start-time': T, 'uid': <" +
+                std::to_string(getuid()) +
+                ">})>, <'org.norvane.unlock'>, <@a{ss} {}>, <uint32 1>, <'nvx-unlock'>]");
 }
 
 TEST_F(LinuxUnlockTest, ASignalWhileTheDialogIsUpEndsItWithoutAWord) {

@@ -53,10 +53,6 @@ class RealPolkitTest : public ::testing::Test {
     ASSERT_TRUE(polkitd_) << "polkitd did not start";
   }
 
-  Outcome runAsNobody(const std::vector<std::string>& args) {
-    return ChildProcess(unlockCommand(bus_, args, kNobody)).finish();
-  }
-
   PrivateBus bus_;
   std::unique_ptr<ChildProcess> polkitd_;
 };
@@ -77,7 +73,7 @@ class RealPolkitRuleTest : public RealPolkitTest, public ::testing::WithParamInt
 
 TEST_P(RealPolkitRuleTest, VerdictFollowsTheRule) {
   startPolkitd(GetParam().result);
-  EXPECT_EQ(runAsNobody({}), GetParam().expected);
+  EXPECT_EQ(ChildProcess(unlockCommand(bus_, {}, kNobody)).finish(), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, RealPolkitRuleTest, ::testing::ValuesIn(kRuleCases), rowName);

@@ -64,31 +64,41 @@ TEST(LineFramerTest, DropsALineOverTheLimitAndReadsTheNextOne) {
   }
 }
 
-// Reads served from a script: each step returns bytes, an error, or end of input.
-using Reads = std::vector<std::pair<ssize_t, std::string>>;
-struct ScriptedRead {
-  static inline Reads steps;
-  static inline std::size_t next = 0;
-  static ssize_t read(int, void* buf, std::size_t count) {
-    if (next == steps.size()) return 0;
-    const auto& [result, bytes] = steps[next++];
-    if (result < 0) {
-      errno = static_cast<int>(-result);
-      return -1;
-    }
-    EXPECT_LE(bytes.size(), count);
-    return static_cast<ssize_t>(bytes.copy(static_cast<char*>(buf), bytes.size()));
+// Reads and writes served from a script: each step passes up to that many bytes (a read's
+// taken from `input`) or fails with -errno; past its end a read ends the input, a write fails.
+struct Script {
+  std::vector<ssize_t> steps;
+  std::string input{}, written{};
+  std::size_t next = 0;
+  // The bytes the next step passes of `count`, or -1 with errno set.
+  ssize_t take(std::size_t count, ssize_t pastTheEnd) {
+    const ssize_t step = next < steps.size() ? steps[next++] : pastTheEnd;
+    if (step >= 0) return static_cast<ssize_t>(std::min(static_cast<std::size_t>(step), count));
+    errno = static_cast<int>(-step);
+    return -1;
   }
 };
+Script script;
 
-// The lines read from a script by run(), or with `byLoop` as an event loop reads, one read a
+ssize_t scriptedRead(int, void* buf, std::size_t count) {
+  const ssize_t n = script.take(count, 0);
+  if (n > 0) script.input.erase(0, script.input.copy(static_cast<char*>(buf), std::size_t(n)));
+  return n;
+}
+
+ssize_t scriptedWrite(int, const void* buf, std::size_t count) {
+  const ssize_t n = script.take(count, -EIO);
+  if (n > 0) script.written.append(static_cast<const char*>(buf), std::size_t(n));
+  return n;
+}
+
+// The lines read from `input` by run(), or with `byLoop` as an event loop reads, one read a
 // call, then "calls N" until one said no more.
-Lines readAll(Reads steps, bool byLoop = false) {
-  ScriptedRead::steps = std::move(steps);
-  ScriptedRead::next = 0;
+Lines readAll(std::vector<ssize_t> steps, std::string input, bool byLoop = false) {
+  script = {std::move(steps), std::move(input)};
   Lines lines;
   const auto collect = [&](std::string_view l) { lines.emplace_back(l); };
-  LineReader reader(0, &ScriptedRead::read);
+  LineReader reader(0, &scriptedRead);
   if (!byLoop) {
     reader.run(collect);
     return lines;
@@ -101,22 +111,22 @@ Lines readAll(Reads steps, bool byLoop = false) {
 }
 
 TEST(LineReaderTest, RetriesOnEintrAndEndsOnOtherErrorsWithTheLastLine) {
-  EXPECT_EQ(readAll({{3, "a\nb"}, {-EINTR, ""}, {2, "c\n"}, {1, "d"}}), (Lines{"a", "bc", "d"}));
-  EXPECT_EQ(readAll({{3, "a\nb"}, {-EIO, ""}, {2, "c\n"}}), (Lines{"a", "b"}));
+  EXPECT_EQ(readAll({3, -EINTR, 2, 1}, "a\nbc\nd"), (Lines{"a", "bc", "d"}));
+  EXPECT_EQ(readAll({3, -EIO, 2}, "a\nbc\n"), (Lines{"a", "b"}));
 }
 
 // By an event loop: EAGAIN and EINTR wait for more, keeping the part of a line read so far; end
 // of input and errors end it with the last line; a line over the limit is dropped as it streams
 // by.
 TEST(LineReaderTest, ReadsWhatHasArrivedAndTellsWhetherMoreMayCome) {
-  EXPECT_EQ(readAll({{3, "a\nb"}, {-EAGAIN, ""}, {-EINTR, ""}, {2, "c\n"}, {1, "d"}}, true),
+  EXPECT_EQ(readAll({3, -EAGAIN, -EINTR, 2, 1}, "a\nbc\nd", true),
             (Lines{"a", "bc", "d", "calls 6"}));
-  EXPECT_EQ(readAll({{3, "a\nb"}, {-EIO, ""}, {2, "c\n"}}, true), (Lines{"a", "b", "calls 2"}));
-  const std::string block(LineReader::kBlockSize, 'x');
-  Reads over(LineFramer::kMaxLine / block.size() + 1, {block.size(), block});
-  over.push_back({-EAGAIN, ""});
-  over.push_back({4, "\nok\n"});
-  EXPECT_EQ(readAll(over, true), (Lines{"ok", "calls " + std::to_string(over.size() + 1)}));
+  EXPECT_EQ(readAll({3, -EIO, 2}, "a\nbc\n", true), (Lines{"a", "b", "calls 2"}));
+  const std::size_t blocks = LineFramer::kMaxLine / LineReader::kBlockSize + 1;
+  std::vector<ssize_t> over(blocks, LineReader::kBlockSize);
+  over.insert(over.end(), {-EAGAIN, 4});
+  EXPECT_EQ(readAll(over, std::string(blocks * LineReader::kBlockSize, 'x') + "\nok\n", true),
+            (Lines{"ok", "calls " + std::to_string(over.size() + 1)}));
 }
 
 // A parent on an event loop hands over a non-blocking pipe: a read with nothing there yet is
@@ -138,23 +148,6 @@ TEST(LineReaderTest, ReadsEveryLineOfANonBlockingPipeWhoseWriterPauses) {
   EXPECT_EQ(lines, (Lines{"{}", "second", "last"}));
 }
 
-// Writes served from a script: each step takes up to that many bytes, or fails with -errno.
-struct ScriptedWrite {
-  static inline std::vector<ssize_t> steps;
-  static inline std::size_t next = 0;
-  static inline std::string written;
-  static ssize_t write(int, const void* buf, std::size_t count) {
-    const ssize_t step = next < steps.size() ? steps[next++] : -EIO;
-    if (step < 0) {
-      errno = static_cast<int>(-step);
-      return -1;
-    }
-    const std::size_t n = std::min(static_cast<std::size_t>(step), count);
-    written.append(static_cast<const char*>(buf), n);
-    return static_cast<ssize_t>(n);
-  }
-};
-
 TEST(WriteAllTest, GoesOnAfterPartialWritesAndEintrAndDropsTheRestOnAnyOtherFailure) {
   struct C : test::Row {
     std::vector<ssize_t> steps;
@@ -166,11 +159,9 @@ TEST(WriteAllTest, GoesOnAfterPartialWritesAndEintrAndDropsTheRestOnAnyOtherFail
         C{"Epipe", {3, -EPIPE}, "hel", false}, C{"Ebadf", {-EBADF}, "", false},
         C{"Zero", {0}, "", false}}) {
     SCOPED_TRACE(row.name);
-    ScriptedWrite::steps = row.steps;
-    ScriptedWrite::next = 0;
-    ScriptedWrite::written.clear();
-    EXPECT_EQ(writeAll(1, "hello", &ScriptedWrite::write), row.result) << row.written;
-    EXPECT_EQ(ScriptedWrite::written, row.written);
+    script = {row.steps};
+    EXPECT_EQ(writeAll(1, "hello", &scriptedWrite), row.result) << row.written;
+    EXPECT_EQ(script.written, row.written);
   }
 }
 

@@ -64,44 +64,41 @@ TEST(MenuCallsTest, AnswersAHostOfAnotherUser) {
   EXPECT_NE(host.out().all().find("boolean false"), std::string::npos);
 }
 
-TEST(MenuCallsTest, LayoutFollowsDepthAndPropertyNames) {
+// Layouts follow the depth and the property names asked for; groups skip unknown ids; a bad
+// argument gets an error.
+TEST(MenuCallsTest, AnswersEachCallOrRefusesItsArguments) {
   Tree t;
-  EXPECT_EQ(t.call("GetLayout", "(0, 1, ['label', 'enabled', 'no-such'])"),
-            "(uint32 1, (0, @a{sv} {}, [<(1, {'label': <''>}, @av [])>, <(2, @a{sv} {}, @av [])>, "
-            "<(3, {'label': <'Off'>, 'enabled': <false>}, @av [])>, "
-            "<(4, {'label': <'Sub'>}, @av [])>]))");
-  EXPECT_EQ(t.call("GetLayout", "(4, -1, @as [])"),
-            "(uint32 1, (4, {'label': <'Sub'>, 'children-display': <'submenu'>}, "
-            "[<(5, {'label': <'Deep'>, 'icon-name': <'bell'>, 'toggle-type': <'checkmark'>, "
-            "'toggle-state': <1>}, @av [])>]))");
-  EXPECT_EQ(t.call("GetLayout", "(0, 0, ['type', 'children-display'])"),
-            "(uint32 1, (0, {'children-display': <'submenu'>}, @av []))");
-}
-
-TEST(MenuCallsTest, GroupsAndSinglePropertiesSkipOrRefuseUnknownIds) {
-  Tree t;
-  EXPECT_EQ(t.call("GetGroupProperties", "([5, 99, 5, 2], ['type', 'label'])"),
-            "([(2, {'type': <'separator'>}), (5, {'label': <'Deep'>})],)");
-  EXPECT_EQ(t.call("GetProperty", "(3, 'enabled')"), "(<false>,)");
-  EXPECT_EQ(t.call("GetProperty", "(1, 'enabled')"), "(<true>,)");
-  EXPECT_EQ(t.call("AboutToShowGroup", "([0, 4, 42],)"), "(@ai [], [42])");
-}
-
-TEST(MenuCallsTest, BadCallsGetAnError) {
-  Tree t;
-  t.tree.find(4)->submenu()->removeAllItems();  // 5 is gone
-  struct Bad : Row {
-    const char *method, *args;
+  struct Call : Row {
+    const char *method, *args, *reply;
   };
-  for (const Bad& row : {Bad{"DepthBelowMinusOne", "GetLayout", "(0, -2, @as [])"},
-                         Bad{"UnknownParent", "GetLayout", "(99, -1, @as [])"},
-                         Bad{"UnknownProperty", "GetProperty", "(1, 'no-such')"},
-                         Bad{"EventOnUnknownId", "Event", "(99, 'clicked', <0>, uint32 0)"},
-                         Bad{"EventOnRemovedId", "Event", "(5, 'clicked', <0>, uint32 0)"},
-                         Bad{"AboutToShowUnknownId", "AboutToShow", "(-5,)"}}) {
+  const char* invalid = "error: org.freedesktop.DBus.Error.InvalidArgs";
+  const Call rows[] = {
+      {"LayoutToDepthOne", "GetLayout", "(0, 1, ['label', 'enabled', 'no-such'])",
+       "(uint32 1, (0, @a{sv} {}, [<(1, {'label': <''>}, @av [])>, <(2, @a{sv} {}, @av [])>, "
+       "<(3, {'label': <'Off'>, 'enabled': <false>}, @av [])>, "
+       "<(4, {'label': <'Sub'>}, @av [])>]))"},
+      {"LayoutOfASubmenu", "GetLayout", "(4, -1, @as [])",
+       "(uint32 1, (4, {'label': <'Sub'>, 'children-display': <'submenu'>}, "
+       "[<(5, {'label': <'Deep'>, 'icon-name': <'bell'>, 'toggle-type': <'checkmark'>, "
+       "'toggle-state': <1>}, @av [])>]))"},
+      {"LayoutToDepthZero", "GetLayout", "(0, 0, ['type', 'children-display'])",
+       "(uint32 1, (0, {'children-display': <'submenu'>}, @av []))"},
+      {"Group", "GetGroupProperties", "([5, 99, 5, 2], ['type', 'label'])",
+       "([(2, {'type': <'separator'>}), (5, {'label': <'Deep'>})],)"},
+      {"Disabled", "GetProperty", "(3, 'enabled')", "(<false>,)"},
+      {"Enabled", "GetProperty", "(1, 'enabled')", "(<true>,)"},
+      {"AboutToShowGroup", "AboutToShowGroup", "([0, 4, 42],)", "(@ai [], [42])"},
+      {"DepthBelowMinusOne", "GetLayout", "(0, -2, @as [])", invalid},
+      {"UnknownParent", "GetLayout", "(99, -1, @as [])", invalid},
+      {"UnknownProperty", "GetProperty", "(1, 'no-such')", invalid},
+      {"EventOnUnknownId", "Event", "(99, 'clicked', <0>, uint32 0)", invalid},
+      {"AboutToShowUnknownId", "AboutToShow", "(-5,)", invalid}};
+  for (const Call& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(t.call(row.method, row.args), "error: org.freedesktop.DBus.Error.InvalidArgs");
+    EXPECT_EQ(t.call(row.method, row.args), row.reply);
   }
+  t.tree.find(4)->submenu()->removeAllItems();
+  EXPECT_EQ(t.call("Event", "(5, 'clicked', <0>, uint32 0)"), invalid);  // 5 is gone
 }
 
 TEST(MenuCallsTest, OnlyClicksOnEntriesThatTakeThemChooseAndOnlyOnePerMessage) {

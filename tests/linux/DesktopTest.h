@@ -6,17 +6,6 @@
 
 namespace nvx::test {
 
-// Runs the default main context until `done` holds or `ms` have passed; true once it held.
-template <class Done>
-bool spinUntil(Done&& done, int ms = 5000) {
-  const gint64 end = g_get_monotonic_time() + gint64{ms} * 1000;
-  while (!done()) {
-    if (g_get_monotonic_time() > end) return false;
-    if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(1000);
-  }
-  return true;
-}
-
 // Dispatches what the default main context has ready. A peer's messages are handed to the
 // context in the order they came, so after a synchronous round trip to that peer everything it
 // sent before is dispatched here: "nothing happened" needs no waiting.

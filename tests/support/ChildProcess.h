@@ -100,14 +100,16 @@ class ChildProcess {
   Incoming out_, err_;
 };
 
-// Polls `done` every 20 ms for up to five seconds; true once it held.
+// Polls `done`, running what the default main context has ready in between, until it holds or
+// `ms` have passed; true once it held.
 template <class Done>
-bool waitFor(Done&& done) {
-  for (int i = 0; i < 250; ++i) {
-    if (done()) return true;
-    g_usleep(20'000);
+bool spinUntil(Done&& done, int ms = 5000) {
+  const gint64 end = g_get_monotonic_time() + gint64{ms} * 1000;
+  while (!done()) {
+    if (g_get_monotonic_time() > end) return false;
+    if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(1000);
   }
-  return done();
+  return true;
 }
 
 }  // namespace nvx::test

@@ -30,7 +30,7 @@ PrivateBus::PrivateBus(const std::string& limits) {
   daemon_ = std::make_unique<ChildProcess>(ChildProcess::Options{
       .argv = {"dbus-daemon", "--nofork", "--config-file=" + dir_ + "/bus.conf"},
       .capture = false});
-  waitFor([&] {
+  spinUntil([&] {
     connection_ = connect();
     return connection_ != nullptr || !daemon_->running();
   });
@@ -61,7 +61,7 @@ std::unique_ptr<ChildProcess> PrivateBus::startPeer(const std::vector<std::strin
   auto peer = std::make_unique<ChildProcess>(
       ChildProcess::Options{.argv = argv, .env = env(), .capture = false});
   // GetNameOwner fails while nobody owns the name.
-  const bool owned = waitFor([&] {
+  const bool owned = spinUntil([&] {
     return call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
                 "GetNameOwner", g_variant_new("(s)", name.c_str())) != nullptr ||
            !peer->running();

@@ -78,7 +78,7 @@ class LinuxUnlockTest : public ::testing::Test {
   std::unique_ptr<ChildProcess> startHangingCheck() {
     EXPECT_TRUE(mock("SimulateHang", g_variant_new("(b)", TRUE)));
     auto child = std::make_unique<ChildProcess>(unlockCommand(bus_, {}));
-    EXPECT_TRUE(waitFor([&] { return !checks().empty(); })) << "no CheckAuthorization arrived";
+    EXPECT_TRUE(spinUntil([&] { return !checks().empty(); })) << "no CheckAuthorization arrived";
     return child;
   }
 

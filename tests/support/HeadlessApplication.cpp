@@ -3,7 +3,6 @@
 namespace nvx::platform {
 
 void HeadlessApplication::run() {
-  record("run");
   if (delegate_) {
     delegate_->applicationDidFinishLaunching();
     record("launched");

@@ -12,9 +12,8 @@
 namespace nvx::platform {
 
 // The application in memory: a task queue that run() drains on the calling thread until
-// terminate(). It records every call, in order, in `calls()` (main thread only): "setDelegate",
-// "accessory", "run", "launched", "terminate", "runningApplication <pid>", "yield",
-// "bundleImage <name>", "registerBundle".
+// terminate(). It records, in order, in `calls()` (main thread only): "launched", "terminate",
+// "runningApplication <pid>", "yield", "bundleImage <name>", "registerBundle".
 class HeadlessApplication final : public Application {
  public:
   struct Options {
@@ -24,11 +23,8 @@ class HeadlessApplication final : public Application {
 
   explicit HeadlessApplication(Options options) : options_(std::move(options)) {}
 
-  void setDelegate(ApplicationDelegate* delegate) override {
-    record("setDelegate");
-    delegate_ = delegate;
-  }
-  void setActivationPolicyAccessory() override { record("accessory"); }
+  void setDelegate(ApplicationDelegate* delegate) override { delegate_ = delegate; }
+  void setActivationPolicyAccessory() override {}
   void run() override;
   void terminate() override {
     record("terminate");

@@ -152,7 +152,7 @@ TEST(StatusMenuTest, ShowsTheTitleWithALeadingSpaceUnlessEquivalentAndEveryToolt
   EXPECT_EQ(button->toolTip(), "");
 }
 
-TEST(StatusMenuTest, BlackInstallsAFreshTemplateCopyAndOtherStylesTheSharedImage) {
+TEST(StatusMenuTest, BlackInstallsAFreshTemplateCopyElseMakesTheSharedImageOneOtherStylesDoNot) {
   Harness h;
   auto* button = h.button();
   const StatusMenuModel black{.iconStyle = "black"};
@@ -173,15 +173,13 @@ TEST(StatusMenuTest, BlackInstallsAFreshTemplateCopyAndOtherStylesTheSharedImage
   const auto writes = button->imageWrites;
   h.status->update({});
   EXPECT_EQ(button->imageWrites, writes) << "the same image object is not set again";
-}
 
-TEST(StatusMenuTest, BlackWithoutACopyMakesTheSharedImageATemplateAndWithoutAnImageShowsNone) {
-  Harness h, noImage({}, false);
+  // Without a copy the shared image becomes the template; without an image none shows.
   h.appImage->copyFails = true;
-  const StatusMenuModel black{.iconStyle = "black"};
   h.status->update(black);
-  EXPECT_EQ(h.button()->image(), h.appImage);
+  EXPECT_EQ(button->image(), h.appImage);
   EXPECT_TRUE(h.appImage->isTemplate());
+  Harness noImage({}, false);
   noImage.status->update(black);
   EXPECT_EQ(noImage.button()->image(), nullptr);
   EXPECT_EQ(noImage.button()->imageWrites, 0u);

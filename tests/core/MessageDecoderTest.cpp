@@ -173,11 +173,9 @@ std::string nestedItems(int depth) {
 }
 
 TEST(MessageDecoderTest, RejectsNestingBeyondTheDepthLimitAndWalksTheDeepestAccepted) {
-  const int limit = static_cast<int>(MessageDecoder::kMaxDepth);
-  EXPECT_FALSE(decode(nestedItems((limit - 3) / 2 + 1)));
-
   // The deepest menu that decodes: 3 levels for the message, menu and items, 2 per item.
-  const int deepest = (limit - 3) / 2;
+  const int deepest = (static_cast<int>(MessageDecoder::kMaxDepth) - 3) / 2;
+  EXPECT_FALSE(decode(nestedItems(deepest + 1)));
   auto message = decode(nestedItems(deepest));
   ASSERT_TRUE(message && message->menu);
   EXPECT_EQ(message->menu->items.front().shape().size(), static_cast<std::size_t>(deepest));

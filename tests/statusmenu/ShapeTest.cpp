@@ -36,8 +36,7 @@ TEST(ShapeTest, ListsHaveTheSameShapeExactlyWhenTheirIdsInPreOrderAreEquivalent)
       EXPECT_EQ(sameShape(a.items, b.items), a.label == b.label) << a.name << " " << b.name;
     }
   }
-  const Item item = lists[6].items[0];
-  EXPECT_EQ(item.shape(), (Shape{"a", "b", std::nullopt, "c", "d"}));
+  EXPECT_EQ(lists[6].items[0].shape(), (Shape{"a", "b", std::nullopt, "c", "d"}));
 }
 
 }  // namespace

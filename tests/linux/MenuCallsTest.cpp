@@ -65,11 +65,13 @@ TEST(MenuCallsTest, AnswersAHostOfAnotherUser) {
 }
 
 // Layouts follow the depth and the property names asked for; groups skip unknown ids; a bad
-// argument gets an error.
-TEST(MenuCallsTest, AnswersEachCallOrRefusesItsArguments) {
+// argument gets an error. Only "clicked" is a click, and 3 (disabled), 2 (a separator) and 4
+// (a submenu parent) take none: each row gives the entry chosen last.
+TEST(MenuCallsTest, AnswersEachCallAndOnlyClicksOnEntriesThatTakeThemChooseOnePerMessage) {
   Tree t;
   struct Call : Row {
     const char *method, *args, *reply;
+    std::int32_t chosen = 0;
   };
   const char* invalid = "error: org.freedesktop.DBus.Error.InvalidArgs";
   const Call rows[] = {
@@ -92,41 +94,26 @@ TEST(MenuCallsTest, AnswersEachCallOrRefusesItsArguments) {
       {"UnknownParent", "GetLayout", "(99, -1, @as [])", invalid},
       {"UnknownProperty", "GetProperty", "(1, 'no-such')", invalid},
       {"EventOnUnknownId", "Event", "(99, 'clicked', <0>, uint32 0)", invalid},
-      {"AboutToShowUnknownId", "AboutToShow", "(-5,)", invalid}};
-  for (const Call& row : rows) {
-    SCOPED_TRACE(row.name);
-    EXPECT_EQ(t.call(row.method, row.args), row.reply);
-  }
-  t.tree.find(4)->submenu()->removeAllItems();
-  EXPECT_EQ(t.call("Event", "(5, 'clicked', <0>, uint32 0)"), invalid);  // 5 is gone
-}
-
-TEST(MenuCallsTest, OnlyClicksOnEntriesThatTakeThemChooseAndOnlyOnePerMessage) {
-  Tree t;
-  // Event or EventGroup arguments, the reply and the entry chosen last: only "clicked" is a
-  // click, and 3 (disabled), 2 (a separator) and 4 (a submenu parent) take none.
-  struct Click : Row {
-    const char *args, *reply;
-    std::int32_t expected;
-  };
-  const Click rows[] = {
-      {"Hover", "(1, 'hovered', <0>, uint32 0)", "()", 0},
-      {"Disabled", "(3, 'clicked', <0>, uint32 0)", "()", 0},
-      {"GroupFirstTaken",
+      {"AboutToShowUnknownId", "AboutToShow", "(-5,)", invalid},
+      {"Hover", "Event", "(1, 'hovered', <0>, uint32 0)", "()"},
+      {"ClickOnDisabled", "Event", "(3, 'clicked', <0>, uint32 0)", "()"},
+      {"GroupFirstTaken", "EventGroup",
        "([(99, 'clicked', <0>, uint32 0), (1, 'clicked', <0>, 0), (5, 'clicked', <0>, 0)],)",
        "([99],)", 1},
-      {"GroupOnlyFifthTakes",
+      {"GroupOnlyFifthTakes", "EventGroup",
        "([(1, 'hovered', <0>, uint32 0), (1, 'opened', <0>, 0), (1, 'closed', <0>, 0), "
        "(3, 'clicked', <0>, 0), (2, 'clicked', <0>, 0), (4, 'clicked', <0>, 0), "
        "(5, 'clicked', <0>, 0)],)",
        "(@ai [],)", 5}};
-  for (const Click& row : rows) {
+  for (const Call& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(t.call(row.args[1] == '[' ? "EventGroup" : "Event", row.args), row.reply);
-    EXPECT_EQ(t.chosenId, row.expected) << row.args;
+    EXPECT_EQ(t.call(row.method, row.args), row.reply);
+    EXPECT_EQ(t.chosenId, row.chosen);
   }
   t.tree.find(4)->setEnabled(false);  // 5 is then out of a person's reach
   EXPECT_FALSE(clickEntry(t.tree, 5));
+  t.tree.find(4)->submenu()->removeAllItems();
+  EXPECT_EQ(t.call("Event", "(5, 'clicked', <0>, uint32 0)"), invalid);  // 5 is gone
 }
 
 // Asked to open, the menu asks hosts to show it and wants attention until told to close.
